@@ -1,0 +1,49 @@
+# Compiler settings shared by every configuration, and the helpers that the
+# subdirectories use to declare tests.
+
+add_compile_options(-Wall -Wextra)
+
+if(WIN32)
+  # Unicode Win32 API, no min/max macros, nothing from the rarely used headers.
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                          _WIN32_WINNT=0x0601)
+  # Every Windows binary imports system DLLs only: the C and C++ runtimes and
+  # winpthread are linked in.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(TAVRIN_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(TAVRIN_FUZZ)
+  # The code under test gets coverage instrumentation; the fuzz targets add
+  # -fsanitize=fuzzer themselves.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined
+                      -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+set(TAVRIN_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+
+# tavrin_test(<name> [NEUTRAL <files>...] [WINDOWS <files>...] [LIBS <libs>...])
+# One test program per subsystem. NEUTRAL sources build natively and for
+# Windows; WINDOWS sources only for Windows. Each program is one ctest test;
+# the test run reads the per-case results from the GoogleTest XML report.
+function(tavrin_test name)
+  cmake_parse_arguments(T "" "" "NEUTRAL;WINDOWS;LIBS" ${ARGN})
+  set(sources ${T_NEUTRAL})
+  if(WIN32)
+    list(APPEND sources ${T_WINDOWS})
+  endif()
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tavrin_test_support)
+  add_test(NAME ${name} COMMAND ${name}
+           --gtest_output=xml:${CMAKE_BINARY_DIR}/results/${name}.xml)
+  set_tests_properties(${name} PROPERTIES LABELS gtest)
+endfunction()

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the named configurations; ninja rebuilds only
+# what is stale. Configurations:
+#   x64, x86  the DLL, its tests and tools (mingw-w64)
+#   native    the platform-neutral core and its tests, ASan + UBSan (g++)
+#   bench     the benchmarks, optimised (g++)
+#   fuzz      the libFuzzer targets (clang)
+# With no argument, all five.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+configure() {
+  local name=$1
+  shift
+  [[ -f build/$name/build.ninja ]] && return 0
+  cmake -S . -B "build/$name" -G Ninja -Wno-dev "$@" >/dev/null
+}
+
+build_one() {
+  case $1 in
+    x64) configure x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake \
+           -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
+    x86) configure x86 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-w64-mingw32.cmake \
+           -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
+    native) configure native -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
+              -DCMAKE_BUILD_TYPE=Debug -DTAVRIN_SANITIZE=ON ;;
+    bench) configure bench -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
+             -DCMAKE_BUILD_TYPE=Release -DTAVRIN_TESTS=OFF -DTAVRIN_BENCH=ON ;;
+    fuzz) configure fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+            -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_TESTS=OFF -DTAVRIN_FUZZ=ON ;;
+    *) echo "build: unknown configuration $1" >&2; return 2 ;;
+  esac
+  echo "== build $1" >&2
+  cmake --build "build/$1" -- -k 0 | grep -v -E '^\[[0-9]+/[0-9]+\] ' || true
+  return "${PIPESTATUS[0]}"
+}
+
+configs=("$@")
+[[ ${#configs[@]} -eq 0 ]] && configs=(native x64 x86 bench fuzz)
+status=0
+for c in "${configs[@]}"; do
+  build_one "$c" || status=1
+done
+exit $status

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds TavrinUpload.dll for x64 and
+# x86, and reports where they are.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/bootstrap.sh
+bash scripts/build.sh x64 x86
+echo "TavrinUpload.dll (x64): $root/build/x64/src/server/TavrinUpload.dll"
+echo "TavrinUpload.dll (x86): $root/build/x86/src/server/TavrinUpload.dll"

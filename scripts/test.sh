@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds all configurations, then
+# runs the native tests (ASan + UBSan), the x64 and x86 tests and scripts
+# under Wine, and the fuzz smoke runs. Ends with one line "N passed, M
+# failed" over every suite, and exits non-zero when M is not 0.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/bootstrap.sh || exit 1
+build_failed=0
+bash scripts/build.sh || build_failed=1
+
+source scripts/wine-env.sh
+trap wine_keeper_stop EXIT
+if [[ -f build/x64/tests/support/desktop_keeper.exe ]]; then
+  wine_keeper_start build/x64/tests/support/desktop_keeper.exe || build_failed=1
+fi
+
+passed=0
+failed=0
+# run_suite <build dir> <label> [ctest args...]
+run_suite() {
+  local dir=$1 label=$2
+  shift 2
+  if [[ ! -f $dir/CTestTestfile.cmake ]]; then
+    echo "== $label: not built" >&2
+    failed=$((failed + 1))
+    return
+  fi
+  rm -rf "$dir/results"
+  mkdir -p "$dir/results"
+  echo "== test $label" >&2
+  ctest --test-dir "$dir" --output-on-failure --output-junit results/junit.xml "$@" >&2
+  local counts
+  counts=$(bash scripts/count-results.sh "$dir/results")
+  echo "   $label: $counts" >&2
+  passed=$((passed + ${counts%% *}))
+  failed=$((failed + ${counts##* }))
+}
+
+run_suite build/native native -j2
+run_suite build/x64 x64
+if wine_can_run_x86; then
+  run_suite build/x86 x86
+else
+  echo "== x86: this machine cannot execute 32-bit programs, so Wine cannot run" \
+       "x86 programs here; running only the x86 checks that need no Wine" >&2
+  run_suite build/x86 x86 -L static
+fi
+run_suite build/fuzz fuzz -j2
+
+[[ $build_failed -eq 0 ]] || { echo "build failed" >&2; failed=$((failed + 1)); }
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]

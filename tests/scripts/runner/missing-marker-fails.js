@@ -1,0 +1,2 @@
+// expect-failure: did not end by writing PASS
+WScript.Echo("everything seemed fine");
