@@ -367,12 +367,4 @@ TEST_F(Dispatch, OmittedOptionalArgumentsGetTheirDeclaredDefaults)
     }
 }
 
-TEST_F(Dispatch, MissingRequiredArgumentIsReportedNotCalled)
-{
-    VariantHolder result;
-    // The code is the platform's (a bad argument count here).
-    EXPECT_TRUE(FAILED(Call(m_file.Get(), 6, DISPATCH_METHOD, {}, result.Get())));
-    EXPECT_EQ(L"", m_file->m_calls);
-}
-
 } // namespace

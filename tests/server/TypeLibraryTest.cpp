@@ -415,6 +415,8 @@ TEST(TypeLibrary, HelpStringsAreStoredInCodePage936)
             EXPECT_EQ(std::string::npos, raw.find(Bytes(CP_UTF8, m.help)));
         }
     }
+    // The value of a put form is recorded without a name.
+    EXPECT_EQ(std::string::npos, raw.find("newVal"));
 }
 
 } // namespace
