@@ -63,13 +63,35 @@ HRESULT CComTypeInfoHolder::EnsureTI(LCID lcid) noexcept
     return hr;
 }
 
+namespace {
+
+// The locale the type library declares, and is registered under.
+constexpr LCID kLibraryLocale = 1033;
+
+// The registered library under the caller's locale or, when the platform
+// finds none for it, under the library's own. The platform matches a locale
+// only against the same language or the neutral one, and the library is
+// registered for 1033 alone: without the second look every caller with
+// another locale (a script engine on a Chinese system) could never call an
+// object by name.
+HRESULT LoadRegisteredLibrary(const GUID& libid, WORD major, WORD minor, LCID lcid,
+                              ITypeLib** library) noexcept
+{
+    const HRESULT hr = LoadRegTypeLib(libid, major, minor, lcid, library);
+    if (hr != TYPE_E_LIBNOTREGISTERED || lcid == kLibraryLocale)
+        return hr;
+    return LoadRegTypeLib(libid, major, minor, kLibraryLocale, library);
+}
+
+} // namespace
+
 // Runs under the type-information critical section. Only the registered
 // library is used; there is no fallback to the library's own file.
 HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID lcid) noexcept
 {
     ComPtr<ITypeLib> library;
-    RETURN_IF_FAILED(
-        LoadRegTypeLib(*m_plibid, m_wMajor, m_wMinor, lcid, library.ReleaseAndGetAddressOf()));
+    RETURN_IF_FAILED(LoadRegisteredLibrary(*m_plibid, m_wMajor, m_wMinor, lcid,
+                                           library.ReleaseAndGetAddressOf()));
     ComPtr<ITypeInfo> info;
     RETURN_IF_FAILED(library->GetTypeInfoOfGuid(*m_pguid, info.ReleaseAndGetAddressOf()));
     ComPtr<ITypeInfo2> info2;

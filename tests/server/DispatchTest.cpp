@@ -192,6 +192,22 @@ protected:
     static inline LibraryRegistration* s_registration = nullptr;
 };
 
+// The library is registered for 1033 only; callers with other locales
+// (a script engine on a Chinese or British system, the neutral locale) reach
+// it all the same.
+TEST_F(Dispatch, CallersWithAnotherLocaleReachTheLibrary)
+{
+    for (LCID locale :
+         {LCID(0x804), LCID(0x809), LCID(LOCALE_NEUTRAL), LCID(LOCALE_USER_DEFAULT)}) {
+        SCOPED_TRACE(testing::Message() << "locale " << locale);
+        EmptyHolders();
+        LPOLESTR name = const_cast<LPOLESTR>(L"Count");
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_EQ(S_OK, m_upload->GetIDsOfNames(IID_NULL, &name, 1, locale, &id));
+        EXPECT_EQ(1, id);
+    }
+}
+
 TEST_F(Dispatch, TypeInfoCountAndTheOneTypeDescription)
 {
     UINT count = 0;
