@@ -48,6 +48,9 @@ HRESULT CComTypeInfoHolder::Invoke(void* instance, DISPID dispid, REFIID, LCID l
     ITypeInfo* info = m_pInfo.load(std::memory_order_acquire);
     if (!info)
         return hr;
+    // The platform's Invoke reads the parameter block unchecked.
+    if (!params)
+        return E_INVALIDARG;
     return info->Invoke(instance, dispid, flags, params, result, excepInfo, argErr);
 }
 

@@ -262,8 +262,12 @@ TEST_F(Dispatch, NamesResolveWhateverTheirCase)
     }
 }
 
-TEST_F(Dispatch, NullNamesOrIdsAreRejected)
+TEST_F(Dispatch, NullArgumentBlocksAreRejected)
 {
+    VariantHolder result;
+    EXPECT_EQ(E_INVALIDARG, m_upload->Invoke(1, IID_NULL, kLocale, DISPATCH_PROPERTYGET, nullptr,
+                                             result.Get(), nullptr, nullptr));
+    EXPECT_EQ(L"", m_upload->m_calls);
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(L"Item");
     EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, nullptr, 1, kLocale, &id));
