@@ -165,8 +165,11 @@ protected:
         int64_t capacity = static_cast<int64_t>(m_pData->capacity) + (growBy > 0 ? growBy : 0);
         if (capacity < newSize)
             capacity = newSize;
+        const int32_t newCapacity = ClampCapacity(capacity);
+        if (m_pData->refCount == 1)
+            return GrowInPlace(newSize, newCapacity);
         CLcArray2 grown;
-        if (!grown.AllocBuffer(ClampCapacity(capacity)))
+        if (!grown.AllocBuffer(newCapacity))
             return false;
         std::memcpy(static_cast<void*>(Slots(grown.m_pData)),
                     static_cast<const void*>(Slots(m_pData)),
@@ -179,6 +182,24 @@ protected:
         m_pData->size = 0;
         Assign(grown);
         grown.Empty();
+        return true;
+    }
+
+    // A block that no other array shares is resized where the allocator
+    // can: large blocks then move without copying or touching their pages
+    // again. The records move bit for bit either way.
+    bool GrowInPlace(int32_t newSize, int32_t newCapacity)
+    {
+        if (static_cast<size_t>(newCapacity) > (SIZE_MAX - kSlotOffset) / sizeof(T))
+            return false;
+        void* memory =
+            std::realloc(m_pData, kSlotOffset + static_cast<size_t>(newCapacity) * sizeof(T));
+        if (!memory)
+            return false;
+        m_pData = static_cast<D*>(memory);
+        m_pData->capacity = newCapacity;
+        ConstructRange(m_pData->size, newSize);
+        m_pData->size = newSize;
         return true;
     }
 

@@ -53,8 +53,10 @@ bool StartsWithHeader(const uint8_t* text, int32_t textLength, const char* lower
 int32_t FindPattern(const uint8_t* bytes, int32_t from, int32_t to, const char* pattern,
                     int32_t patternLength)
 {
+    const uint8_t first = static_cast<uint8_t>(pattern[0]);
     for (int32_t i = from; to - i >= patternLength; ++i) {
-        if (std::memcmp(bytes + i, pattern, static_cast<size_t>(patternLength)) == 0)
+        if (bytes[i] == first &&
+            std::memcmp(bytes + i, pattern, static_cast<size_t>(patternLength)) == 0)
             return i;
     }
     return -1;
