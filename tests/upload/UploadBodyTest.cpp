@@ -279,6 +279,16 @@ TEST_F(BodySplitter, BareLineFeedContentKeepsItsLastByte)
     EXPECT_EQ('\n', Field(1).data[4]);
 }
 
+TEST_F(BodySplitter, ByteAfterARejectedLookalikeIsNotExaminedAgain)
+{
+    // The LF that ends an empty "--" line right after LF "--" is passed
+    // over, so the delimiter line after it is not seen. With CR LF line
+    // breaks the CR is passed over instead and the delimiter is found.
+    EXPECT_EQ(DISP_E_EXCEPTION, Split("--B\n\na\n--\n--B--"));
+    ASSERT_EQ(1, Split("--B\r\n\r\na\r\n--\r\n--B--"));
+    EXPECT_EQ("a\r\n--", Content(0));
+}
+
 TEST_F(BodySplitter, BareLineFeedHeaderLinesAreAccepted)
 {
     // After a bare-LF header line the line-break skip also swallows the next
@@ -391,13 +401,14 @@ TEST(UploadBody, LineLengthAndLineBreakSkip)
 TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)
 {
     std::mt19937 random(1234);
-    const char alphabet[] = "\r\n--XYZZa";
+    // Pieces of delimiter lines, so that near misses are frequent.
+    const char* pieces[] = {"\r\n", "\n", "\r", "--", "-", "XYZ", "XY", "Z", "a"};
     const std::string prefix = "--XYZ\r\n\r\n";
     for (int round = 0; round < 30000; ++round) {
         std::string text = prefix;
-        const int length = static_cast<int>(random() % 80);
-        for (int k = 0; k < length; ++k)
-            text += alphabet[random() % (sizeof alphabet - 1)];
+        const int count = static_cast<int>(random() % 24);
+        for (int k = 0; k < count; ++k)
+            text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
         CUploadBody body;
         ASSERT_EQ(S_OK, body.AllocBody(static_cast<int32_t>(text.size())));
         body.AppendBody(reinterpret_cast<const uint8_t*>(text.data()),
