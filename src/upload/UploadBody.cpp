@@ -49,17 +49,24 @@ bool StartsWithHeader(const uint8_t* text, int32_t textLength, const char* lower
     return true;
 }
 
-// First index in [from, to) where pattern starts (case-sensitive), or -1.
-int32_t FindPattern(const uint8_t* bytes, int32_t from, int32_t to, const char* pattern,
-                    int32_t patternLength)
+// First indexes in [from, to) of " name=" and of " filename=" (exact,
+// case-sensitive), or -1. One pass over the blanks of the line.
+void FindParameters(const uint8_t* bytes, int32_t from, int32_t to, int32_t& name,
+                    int32_t& fileName)
 {
-    const uint8_t first = static_cast<uint8_t>(pattern[0]);
-    for (int32_t i = from; to - i >= patternLength; ++i) {
-        if (bytes[i] == first &&
-            std::memcmp(bytes + i, pattern, static_cast<size_t>(patternLength)) == 0)
-            return i;
+    name = fileName = -1;
+    for (int32_t i = from; i < to && (name < 0 || fileName < 0); ++i) {
+        const void* blank = std::memchr(bytes + i, kSpace, static_cast<size_t>(to - i));
+        if (!blank)
+            return;
+        i = static_cast<int32_t>(static_cast<const uint8_t*>(blank) - bytes);
+        if (name < 0 && to - i >= kNameParameterLength &&
+            std::memcmp(bytes + i, kNameParameter, kNameParameterLength) == 0)
+            name = i;
+        else if (fileName < 0 && to - i >= kFileNameParameterLength &&
+                 std::memcmp(bytes + i, kFileNameParameter, kFileNameParameterLength) == 0)
+            fileName = i;
     }
-    return -1;
 }
 
 void ReplaceString(BSTR& slot, BSTR value)
@@ -257,17 +264,15 @@ HRESULT CUploadBody::ParseHeaderLine(CAspUploadFormField& record, PageCodeAccess
     // before them: "Name=" or "form-data;name=" names nothing. Both
     // searches start right after the header name, so " filename=" is found
     // wherever it stands relative to " name=".
-    const int32_t parameters = start + kContentDispositionLength;
-    const int32_t name =
-        FindPattern(body, parameters, textEnd, kNameParameter, kNameParameterLength);
+    int32_t name;
+    int32_t fileName;
+    FindParameters(body, start + kContentDispositionLength, textEnd, name, fileName);
     if (name >= 0) {
         const HRESULT result =
             TakeParameter(record.name, pageCode, name + kNameParameterLength, textEnd);
         if (FAILED(result))
             return result;
     }
-    const int32_t fileName =
-        FindPattern(body, parameters, textEnd, kFileNameParameter, kFileNameParameterLength);
     if (fileName >= 0) {
         const HRESULT result =
             TakeParameter(record.fileName, pageCode, fileName + kFileNameParameterLength, textEnd);
@@ -316,6 +321,13 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record)
         if (lf < 0)
             return DISP_E_EXCEPTION;
         const int32_t lineStart = lf + 3;
+        // Most lookalikes fail on the delimiter's last byte; the search then
+        // goes on right after the line's first byte.
+        const int64_t last = static_cast<int64_t>(lineStart) + m_delimiterLength - 1;
+        if (last >= m_bodyLength || body[last] != m_delimiter.get()[m_delimiterLength - 1]) {
+            from = lineStart + 1;
+            continue;
+        }
         const HRESULT match = MatchDelimiterLine(lineStart, from);
         if (FAILED(match))
             continue; // A lookalike: LF "--" and other text stays content.
