@@ -314,20 +314,30 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record)
     const int32_t start = m_cursor;
     if (start >= m_bodyLength || !m_delimiter)
         return DISP_E_EXCEPTION;
+    const int32_t delimiterLength = m_delimiterLength;
+    const uint8_t lastDelimiterByte = m_delimiter.get()[delimiterLength - 1];
     int32_t from = start;
     for (;;) {
-        const int32_t lf = FindLineFeedDashDash(body, from, m_bodyLength);
+        // An LF "--" whose line cannot hold the delimiter's last byte in its
+        // place is rejected by the rule anyway; the search passes over it.
+        const int32_t lf =
+            FindLineFeedDashDash(body, from, m_bodyLength, delimiterLength + 2, lastDelimiterByte);
         // The last part never met a delimiter line.
         if (lf < 0)
             return DISP_E_EXCEPTION;
-        const int32_t lineStart = lf + 3;
-        // Most lookalikes fail on the delimiter's last byte; the search then
-        // goes on right after the line's first byte.
-        const int64_t last = static_cast<int64_t>(lineStart) + m_delimiterLength - 1;
-        if (last >= m_bodyLength || body[last] != m_delimiter.get()[m_delimiterLength - 1]) {
-            from = lineStart + 1;
+        // A rejected LF "--" makes the scan pass over the byte after it, so
+        // an LF "--" right behind one is not looked at. Such chains are
+        // rare; walk back to the chain's start, which is looked at, as is
+        // every second link after it.
+        int32_t chainStart = lf;
+        while (chainStart - 3 >= from && body[chainStart - 3] == kLf &&
+               body[chainStart - 2] == kHyphen && body[chainStart - 1] == kHyphen)
+            chainStart -= 3;
+        if ((lf - chainStart) % 6 != 0) {
+            from = lf + 1;
             continue;
         }
+        const int32_t lineStart = lf + 3;
         const HRESULT match = MatchDelimiterLine(lineStart, from);
         if (FAILED(match))
             continue; // A lookalike: LF "--" and other text stays content.
