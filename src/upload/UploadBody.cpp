@@ -36,12 +36,10 @@ uint8_t LowerAscii(uint8_t byte)
 }
 
 // The header name is matched without regard to the case of ASCII letters;
-// lowerName is already lower case.
-bool StartsWithHeader(const uint8_t* text, int32_t textLength, const char* lowerName,
-                      int32_t nameLength)
+// lowerName is already lower case. text is zero-terminated and lowerName
+// holds no zero, so the comparison stops at the terminator at the latest.
+bool StartsWithHeader(const uint8_t* text, const char* lowerName, int32_t nameLength)
 {
-    if (textLength < nameLength)
-        return false;
     for (int32_t k = 0; k < nameLength; ++k) {
         if (LowerAscii(text[k]) != static_cast<uint8_t>(lowerName[k]))
             return false;
@@ -56,10 +54,8 @@ void FindParameters(const uint8_t* bytes, int32_t from, int32_t to, int32_t& nam
 {
     name = fileName = -1;
     for (int32_t i = from; i < to && (name < 0 || fileName < 0); ++i) {
-        const void* blank = std::memchr(bytes + i, kSpace, static_cast<size_t>(to - i));
-        if (!blank)
-            return;
-        i = static_cast<int32_t>(static_cast<const uint8_t*>(blank) - bytes);
+        if (bytes[i] != kSpace)
+            continue;
         if (name < 0 && to - i >= kNameParameterLength &&
             std::memcmp(bytes + i, kNameParameter, kNameParameterLength) == 0)
             name = i;
@@ -222,12 +218,9 @@ HRESULT CUploadBody::ParsePartHeaders(CAspUploadFormField& record, PageCodeAcces
         const int32_t start = m_cursor;
         const int32_t end = start + length;
         // The line's CR (or its LF, when it ends in a bare LF) becomes the
-        // zero that terminates it. A zero byte sent inside the line ends its
-        // text earlier.
+        // zero that terminates it.
         body[end] = 0;
-        const void* zero = std::memchr(body + start, 0, static_cast<size_t>(length) + 1);
-        const int32_t textEnd = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - body);
-        const HRESULT result = ParseHeaderLine(record, pageCode, start, textEnd);
+        const HRESULT result = ParseHeaderLine(record, pageCode, start, end);
         if (FAILED(result))
             return result;
         // After a CR LF line the cursor lands on the LF and the skip passes
@@ -241,11 +234,10 @@ HRESULT CUploadBody::ParsePartHeaders(CAspUploadFormField& record, PageCodeAcces
 }
 
 HRESULT CUploadBody::ParseHeaderLine(CAspUploadFormField& record, PageCodeAccess& pageCode,
-                                     int32_t start, int32_t textEnd)
+                                     int32_t start, int32_t end)
 {
     const uint8_t* body = m_body.get();
-    const int32_t textLength = textEnd - start;
-    if (StartsWithHeader(body + start, textLength, kContentType, kContentTypeLength)) {
+    if (StartsWithHeader(body + start, kContentType, kContentTypeLength)) {
         int32_t value = start + kContentTypeLength;
         // One blank after the colon is optional; a second one stays in the
         // value.
@@ -258,8 +250,11 @@ HRESULT CUploadBody::ParseHeaderLine(CAspUploadFormField& record, PageCodeAccess
         ReplaceString(record.contentType, text);
         return S_OK;
     }
-    if (!StartsWithHeader(body + start, textLength, kContentDisposition, kContentDispositionLength))
+    if (!StartsWithHeader(body + start, kContentDisposition, kContentDispositionLength))
         return S_OK; // Other headers are ignored.
+    // A zero byte sent inside the line ends its text there.
+    const void* zero = std::memchr(body + start, 0, static_cast<size_t>(end - start) + 1);
+    const int32_t textEnd = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - body);
     // Parameters are found by exact, case-sensitive text with the blank
     // before them: "Name=" or "form-data;name=" names nothing. Both
     // searches start right after the header name, so " filename=" is found
