@@ -1,4 +1,5 @@
 #include "registrar/ServerRegistration.h"
+#include "TavrinUpload_h.h"
 #include "registrar/RegObject.h"
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
