@@ -108,15 +108,18 @@ HRESULT LoadModuleTypeLib(HINSTANCE instance, BSTR* path, ITypeLib** typeLib)
     *typeLib = nullptr;
     WCHAR file[kPathSize];
     RETURN_IF_FAILED(ModulePath(instance, file));
-    size_t extension = 0;
+    // The last '.' after the last backslash starts the extension; without
+    // one, the end of the path does.
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    size_t extension = kNone;
     size_t length = 0;
     for (; file[length]; ++length) {
         if (file[length] == L'.')
             extension = length;
         else if (file[length] == L'\\')
-            extension = 0;
+            extension = kNone;
     }
-    if (extension == 0)
+    if (extension == kNone)
         extension = length;
 
     ComPtr<ITypeLib> loaded;
