@@ -144,6 +144,8 @@ LONG MemoryRegistry::DeleteKey(RegKey parent, LPCWSTR name)
         return 6;
     if (node->deleted)
         return 1018;
+    if (!name || !*name)
+        return DeleteItself(node);
     const auto child = node->children.find(Text(name));
     if (child == node->children.end())
         return kRegNotFound;
@@ -152,6 +154,34 @@ LONG MemoryRegistry::DeleteKey(RegKey parent, LPCWSTR name)
     child->second->deleted = true;
     node->children.erase(child);
     return 0;
+}
+
+// An empty subkey name deletes the key itself, as the platform does.
+LONG MemoryRegistry::DeleteItself(const std::shared_ptr<Node>& node)
+{
+    if (!node->children.empty())
+        return kRegAccessDenied;
+    for (const auto& root : m_roots) {
+        if (root == node)
+            return kRegAccessDenied;
+        if (Unlink(*root, node))
+            return 0;
+    }
+    return kRegNotFound;
+}
+
+bool MemoryRegistry::Unlink(Node& parent, const std::shared_ptr<Node>& node)
+{
+    for (auto it = parent.children.begin(); it != parent.children.end(); ++it) {
+        if (it->second == node) {
+            node->deleted = true;
+            parent.children.erase(it);
+            return true;
+        }
+        if (Unlink(*it->second, node))
+            return true;
+    }
+    return false;
 }
 
 LONG MemoryRegistry::EnumFirstSubkey(RegKey key, LPWSTR name, DWORD capacity)

@@ -66,6 +66,8 @@ private:
 
     std::shared_ptr<Node> NodeOf(RegKey key) const;
     RegKey NewHandle(const std::shared_ptr<Node>& node);
+    LONG DeleteItself(const std::shared_ptr<Node>& node);
+    static bool Unlink(Node& parent, const std::shared_ptr<Node>& node);
     const Node* FindPath(const std::u16string& path) const;
     static void DumpNode(const Node& node, const std::u16string& path,
                          std::vector<std::u16string>* lines);

@@ -53,8 +53,14 @@ bool IsExactlyOpenBrace(LPCWSTR token) noexcept
     return token[0] == u'{' && token[1] == 0;
 }
 
-bool HasBackslash(LPCWSTR name) noexcept
+// A key name names exactly one level below its parent: no backslash, and
+// not empty, since the registry reads an empty name as the parent itself
+// (ForceRemove '' would clear the parent, and unregistering '' would delete
+// a parent marked NoRemove).
+bool IsBadKeyName(LPCWSTR name) noexcept
 {
+    if (!*name)
+        return true;
     for (; *name; ++name) {
         if (*name == u'\\')
             return true;
@@ -178,7 +184,7 @@ HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRe
             const bool isDelete = Is(token, TU_WIDE("Delete"));
             RETURN_IF_FAILED(ReadToken(token, kTokenSize));
             if (doRegister) {
-                RETURN_HR_IF(DISP_E_EXCEPTION, HasBackslash(token));
+                RETURN_HR_IF(DISP_E_EXCEPTION, IsBadKeyName(token));
                 if (!IsProtectedKeyName(token))
                     (void)DeleteKeyTree(parent, token);
                 if (isDelete) {
@@ -210,7 +216,7 @@ HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRe
             RETURN_HR_IF(DISP_E_EXCEPTION, IsExactlyOpenBrace(token));
             continue;
         }
-        RETURN_HR_IF(DISP_E_EXCEPTION, HasBackslash(token));
+        RETURN_HR_IF(DISP_E_EXCEPTION, IsBadKeyName(token));
         if (!doRegister) {
             RETURN_IF_FAILED(UnregisterKeyEntry(token, parent, deletable, recovering, depth));
             continue;

@@ -246,6 +246,8 @@ TEST_F(RegScriptParserTest, MalformedScriptsFail)
         {"block not closed", "HKCU { A", DISP_E_EXCEPTION},
         {"backslash in key name", "HKCU { 'A\\B' }", DISP_E_EXCEPTION},
         {"backslash after ForceRemove", "HKCU { ForceRemove A\\B }", DISP_E_EXCEPTION},
+        {"empty key name", "HKCU { '' }", DISP_E_EXCEPTION},
+        {"empty name after ForceRemove", "HKCU { ForceRemove '' }", DISP_E_EXCEPTION},
         {"val without equals", "HKCU { val V s 'x' }", DISP_E_EXCEPTION},
         {"value name of 258", "HKCU { val " + std::string(258, 'v') + " = s 'x' }", S_OK},
         {"value name of 259", "HKCU { val " + std::string(259, 'v') + " = s 'x' }",
@@ -307,6 +309,17 @@ TEST_F(RegScriptParserTest, DeepNestingIsRefusedNotOverflowed)
     EXPECT_EQ(S_OK, Run(ok, kRegister));
     EXPECT_EQ(S_OK, Run(ok, kUnregister));
     EXPECT_TRUE(m_registry.Dump().empty());
+}
+
+TEST_F(RegScriptParserTest, EmptyKeyNameNeverReachesTheParent)
+{
+    m_registry.CreatePath(U("HKCU\\Keep\\Child"));
+    EXPECT_EQ(DISP_E_EXCEPTION, Run("HKCU { Keep { ForceRemove '' } }", kRegister));
+    EXPECT_TRUE(Has("HKCU\\Keep\\Child"));
+    m_registry = MemoryRegistry();
+    m_registry.CreatePath(U("HKCU\\Keep"));
+    EXPECT_EQ(DISP_E_EXCEPTION, Run("HKCU { NoRemove Keep { '' } }", kUnregister));
+    EXPECT_TRUE(Has("HKCU\\Keep"));
 }
 
 TEST_F(RegScriptParserTest, UnregisterStopsAtTheFirstFailure)
