@@ -6,9 +6,8 @@
 #include "registrar/RegScriptParser.h"
 #include "registrar/Win32Registry.h"
 #include "util/Handles.h"
+#include "util/TextConversion.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -20,33 +19,6 @@ HRESULT StatusFromLastError()
 {
     const DWORD error = GetLastError();
     return error != 0 ? StatusFromError(static_cast<LONG>(error)) : E_FAIL;
-}
-
-// The code page of narrow-to-wide conversions that no page code governs:
-// the thread's ANSI code page on NT 5 and later, else the default ANSI code
-// page of the thread's locale, else the system's. Decided once.
-UINT ScriptCodePage()
-{
-    static std::atomic<UINT> decided{0};
-    const UINT known = decided.load();
-    if (known != 0)
-        return known;
-    UINT codePage = 0;
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-        version.dwMajorVersion >= 5) {
-        codePage = CP_THREAD_ACP;
-    } else {
-        char text[7] = {};
-        if (GetLocaleInfoA(GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE, text, 7) > 0)
-            codePage = static_cast<UINT>(std::strtoul(text, nullptr, 10));
-        if (codePage == 0)
-            codePage = GetACP();
-    }
-    UINT expected = 0;
-    decided.compare_exchange_strong(expected, codePage);
-    return decided.load();
 }
 
 HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR resource, LPCWSTR type,
@@ -75,7 +47,7 @@ HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR res
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    const int converted = MultiByteToWideChar(ScriptCodePage(), 0, bytes, static_cast<int>(size),
+    const int converted = MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size),
                                               text.data(), static_cast<int>(size));
     if (converted == 0)
         return StatusFromLastError();
