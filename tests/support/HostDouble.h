@@ -12,6 +12,10 @@
 // running GoogleTest test naming the member, and returns E_NOTIMPL (or
 // E_NOINTERFACE).
 //
+// The body is served once, as a real host serves it: bytes that BinaryRead
+// delivered are gone, and a later read (a retry after a failure) continues
+// after them. TotalBytes keeps announcing the whole size.
+//
 // Faults are programmed through Faults(); what the host saw is recorded
 // (calls in order, chunk sizes asked and delivered). The three host objects
 // live inside the double and are never deleted by Release: the double must
@@ -29,10 +33,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <unknwn.h>
 #include <functional>
 #include <memory>
 #include <string>
+#include <unknwn.h>
 #include <vector>
 
 // The shape of the result that BinaryRead hands back.

@@ -1,60 +1,15 @@
 #include "util/ErrorReporting.h"
 
-#include "util/BstrHolder.h"
-#include "util/ComPtr.h"
+#include "support/ThreadError.h"
 #include "util/Handles.h"
 
 #include <TavrinUpload_h.h>
 #include <gtest/gtest.h>
 
-#include <oaidl.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct ThreadError
-{
-    bool present = false;
-    std::wstring description;
-    std::wstring source;
-    bool hasSource = false;
-    GUID guid = {};
-    bool hasHelpFile = false;
-    DWORD helpContext = 0xFFFFFFFF;
-};
-
-// Takes the calling thread's error information, as a script host does.
-ThreadError TakeThreadError()
-{
-    ThreadError error;
-    ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, info.ReleaseAndGetAddressOf()) != S_OK || !info)
-        return error;
-    error.present = true;
-    BstrHolder text;
-    if (SUCCEEDED(info->GetDescription(text.ReleaseAndGetAddressOf())) && text)
-        error.description.assign(text.Get(), text.Length());
-    if (SUCCEEDED(info->GetSource(text.ReleaseAndGetAddressOf())) && text && text.Length() > 0) {
-        error.hasSource = true;
-        error.source.assign(text.Get(), text.Length());
-    }
-    info->GetGUID(&error.guid);
-    if (SUCCEEDED(info->GetHelpFile(text.ReleaseAndGetAddressOf())) && text && text.Length() > 0)
-        error.hasHelpFile = true;
-    info->GetHelpContext(&error.helpContext);
-    return error;
-}
-
-std::wstring RegisteredProgId()
-{
-    LPOLESTR found = nullptr;
-    if (FAILED(ProgIDFromCLSID(CLSID_Upload, &found)) || !found)
-        return L"";
-    std::wstring progId(found);
-    CoTaskMemFree(found);
-    return progId;
-}
 
 std::wstring ClassKeyPath()
 {
@@ -73,7 +28,7 @@ class ReportErrorRegistered : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!RegisteredProgId().empty())
+        if (!RegisteredUploadProgId().empty())
             GTEST_SKIP() << "the Upload class is registered on this machine";
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
             Register(root);
@@ -83,7 +38,7 @@ protected:
         for (const std::wstring& key : m_created)
             RegDeleteTreeW(key[0] == L'U' ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
                            key.c_str() + 2);
-        EXPECT_EQ(L"", RegisteredProgId()) << "the registration was not removed";
+        EXPECT_EQ(L"", RegisteredUploadProgId()) << "the registration was not removed";
     }
 
 private:
@@ -112,7 +67,7 @@ private:
 
 TEST(ReportError, InstallsEachMessageWithItsStatus)
 {
-    const std::wstring progId = RegisteredProgId();
+    const std::wstring progId = RegisteredUploadProgId();
     const struct
     {
         UINT id;
@@ -163,7 +118,7 @@ TEST(ReportError, LaterReportReplacesTheEarlierOne)
 
 TEST(ReportError, UnregisteredClassGivesNoSource)
 {
-    if (!RegisteredProgId().empty())
+    if (!RegisteredUploadProgId().empty())
         GTEST_SKIP() << "the Upload class is registered on this machine";
     EXPECT_EQ(DISP_E_OVERFLOW, ReportError(105, DISP_E_OVERFLOW));
     const ThreadError error = TakeThreadError();
@@ -173,7 +128,8 @@ TEST(ReportError, UnregisteredClassGivesNoSource)
 
 TEST_F(ReportErrorRegistered, SourceIsTheRegisteredProgId)
 {
-    ASSERT_EQ(L"TavrinUpload.Upload.1", RegisteredProgId()) << "the test registration is not seen";
+    ASSERT_EQ(L"TavrinUpload.Upload.1", RegisteredUploadProgId())
+        << "the test registration is not seen";
     EXPECT_EQ(DISP_E_OVERFLOW, ReportError(105, DISP_E_OVERFLOW));
     const ThreadError error = TakeThreadError();
     EXPECT_EQ(L"The file size is over the limitation set", error.description);
