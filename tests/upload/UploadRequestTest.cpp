@@ -373,17 +373,4 @@ TEST_F(UploadRequestTest, FailedStartPageHoldsNothing)
     EXPECT_EQ(E_POINTER, m_request.OnStartPage(nullptr));
 }
 
-TEST_F(UploadRequestTest, EndedPageStillServesItsRecordsButCannotRead)
-{
-    m_host.SetBody(MultipartBody(400));
-    StartPage();
-    ASSERT_EQ(S_FALSE, m_request.ReadAndParse());
-    m_request.OnEndPage();
-    EXPECT_EQ(0, m_host.References());
-    EXPECT_EQ(1, m_request.Count());
-    m_request.ResetBody();
-    EXPECT_EQ(CO_E_NOT_SUPPORTED, m_request.ReadAndParse());
-    EXPECT_EQ(L"Only use in ASP environment", TakeThreadError().description);
-}
-
 } // namespace

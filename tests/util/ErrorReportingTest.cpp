@@ -108,14 +108,6 @@ TEST(ReportError, ZeroStatusBecomesDispException)
     EXPECT_EQ(L"The file size is over the limitation set", TakeThreadError().description);
 }
 
-TEST(ReportError, LaterReportReplacesTheEarlierOne)
-{
-    ReportError(105, DISP_E_OVERFLOW);
-    ReportError(106, E_ABORT);
-    EXPECT_EQ(L"User abort upload", TakeThreadError().description);
-    EXPECT_FALSE(TakeThreadError().present) << "taking the information clears it";
-}
-
 TEST(ReportError, UnregisteredClassGivesNoSource)
 {
     if (!RegisteredUploadProgId().empty())
