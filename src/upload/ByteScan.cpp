@@ -1,9 +1,10 @@
 // Block-wise byte searches used by the splitter. The SSE2 path compares 16
 // bytes per step; the portable path compares 8 with exact per-byte equality
 // masks built from word arithmetic. The scan for LF "--" loads the block at
-// i, i + 1 and i + 2 and ands the three masks, so one step answers for 16
-// (or 8) candidate positions and a body made of nothing but LF or nothing
-// but hyphens costs no more than any other.
+// i, i + 1, i + 2 and i + offset and ands the four masks, so one step
+// answers for 16 (or 8) candidate positions and a body made of nothing but
+// LF, nothing but hyphens or nothing but near-miss delimiter lines costs no
+// more than any other.
 #include "upload/ByteScan.h"
 
 #include <cstring>
@@ -72,49 +73,43 @@ int32_t FindLineFeed(const uint8_t* bytes, int32_t from, int32_t end)
     return -1;
 }
 
-int32_t FindLineFeedDashDash(const uint8_t* bytes, int32_t from, int32_t end)
+int32_t FindLineFeedDashDash(const uint8_t* bytes, int32_t from, int32_t end, int32_t offset,
+                             uint8_t value)
 {
     int32_t i = from;
+    // Every block load at i + k (k <= offset) must end by end.
+    const int64_t blockSpan = static_cast<int64_t>(offset) + 16;
 #if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi8(static_cast<char>(kLf));
     const __m128i hyphen = _mm_set1_epi8(static_cast<char>(kHyphen));
-    const auto match = [&](int32_t at) {
-        const auto* p = bytes + at;
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
-        return _mm_movemask_epi8(
-            _mm_and_si128(_mm_cmpeq_epi8(a, lf),
-                          _mm_and_si128(_mm_cmpeq_epi8(b, hyphen), _mm_cmpeq_epi8(c, hyphen))));
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(value));
+    const auto load = [&](int64_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
     };
-    // Two blocks per step while 34 bytes remain, then one while 18 do.
-    while (end - i >= 34) {
-        const int low = match(i);
-        const int high = match(i + 16);
-        if (low | high) {
-            const unsigned both = static_cast<unsigned>(low) | (static_cast<unsigned>(high) << 16);
-            return i + __builtin_ctz(both);
-        }
-        i += 32;
-    }
-    while (end - i >= 18) {
-        const int mask = match(i);
+    while (end - i >= blockSpan) {
+        const __m128i dashes =
+            _mm_and_si128(_mm_cmpeq_epi8(load(i + 1), hyphen), _mm_cmpeq_epi8(load(i + 2), hyphen));
+        const __m128i ends =
+            _mm_and_si128(_mm_cmpeq_epi8(load(i), lf), _mm_cmpeq_epi8(load(i + offset), wanted));
+        const int mask = _mm_movemask_epi8(_mm_and_si128(dashes, ends));
         if (mask)
             return i + __builtin_ctz(static_cast<unsigned>(mask));
         i += 16;
     }
 #else
-    while (end - i >= 10) {
+    while (end - i >= blockSpan - 8) {
         const uint64_t mask = EqualMask(LoadWord(bytes + i), kLf) &
                               EqualMask(LoadWord(bytes + i + 1), kHyphen) &
-                              EqualMask(LoadWord(bytes + i + 2), kHyphen);
+                              EqualMask(LoadWord(bytes + i + 2), kHyphen) &
+                              EqualMask(LoadWord(bytes + i + offset), value);
         if (mask)
             return i + FirstFlagged(mask);
         i += 8;
     }
 #endif
-    for (; end - i >= 3; ++i) {
-        if (bytes[i] == kLf && bytes[i + 1] == kHyphen && bytes[i + 2] == kHyphen)
+    for (; end - i > offset; ++i) {
+        if (bytes[i] == kLf && bytes[i + 1] == kHyphen && bytes[i + 2] == kHyphen &&
+            bytes[i + offset] == value)
             return i;
     }
     return -1;

@@ -11,5 +11,7 @@
 int32_t FindLineFeed(const uint8_t* bytes, int32_t from, int32_t end);
 
 // Smallest i >= from with i + 3 <= end, bytes[i] LF and bytes[i + 1],
-// bytes[i + 2] hyphens; -1 when there is none.
-int32_t FindLineFeedDashDash(const uint8_t* bytes, int32_t from, int32_t end);
+// bytes[i + 2] hyphens, and also i + offset < end and bytes[i + offset]
+// equal to value; -1 when there is none. offset is at least 3.
+int32_t FindLineFeedDashDash(const uint8_t* bytes, int32_t from, int32_t end, int32_t offset,
+                             uint8_t value);

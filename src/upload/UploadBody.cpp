@@ -36,12 +36,10 @@ uint8_t LowerAscii(uint8_t byte)
 }
 
 // The header name is matched without regard to the case of ASCII letters;
-// lowerName is already lower case.
-bool StartsWithHeader(const uint8_t* text, int32_t textLength, const char* lowerName,
-                      int32_t nameLength)
+// lowerName is already lower case. text is zero-terminated and lowerName
+// holds no zero, so the comparison stops at the terminator at the latest.
+bool StartsWithHeader(const uint8_t* text, const char* lowerName, int32_t nameLength)
 {
-    if (textLength < nameLength)
-        return false;
     for (int32_t k = 0; k < nameLength; ++k) {
         if (LowerAscii(text[k]) != static_cast<uint8_t>(lowerName[k]))
             return false;
@@ -49,17 +47,22 @@ bool StartsWithHeader(const uint8_t* text, int32_t textLength, const char* lower
     return true;
 }
 
-// First index in [from, to) where pattern starts (case-sensitive), or -1.
-int32_t FindPattern(const uint8_t* bytes, int32_t from, int32_t to, const char* pattern,
-                    int32_t patternLength)
+// First indexes in [from, to) of " name=" and of " filename=" (exact,
+// case-sensitive), or -1. One pass over the blanks of the line.
+void FindParameters(const uint8_t* bytes, int32_t from, int32_t to, int32_t& name,
+                    int32_t& fileName)
 {
-    const uint8_t first = static_cast<uint8_t>(pattern[0]);
-    for (int32_t i = from; to - i >= patternLength; ++i) {
-        if (bytes[i] == first &&
-            std::memcmp(bytes + i, pattern, static_cast<size_t>(patternLength)) == 0)
-            return i;
+    name = fileName = -1;
+    for (int32_t i = from; i < to && (name < 0 || fileName < 0); ++i) {
+        if (bytes[i] != kSpace)
+            continue;
+        if (name < 0 && to - i >= kNameParameterLength &&
+            std::memcmp(bytes + i, kNameParameter, kNameParameterLength) == 0)
+            name = i;
+        else if (fileName < 0 && to - i >= kFileNameParameterLength &&
+                 std::memcmp(bytes + i, kFileNameParameter, kFileNameParameterLength) == 0)
+            fileName = i;
     }
-    return -1;
 }
 
 void ReplaceString(BSTR& slot, BSTR value)
@@ -215,12 +218,9 @@ HRESULT CUploadBody::ParsePartHeaders(CAspUploadFormField& record, PageCodeAcces
         const int32_t start = m_cursor;
         const int32_t end = start + length;
         // The line's CR (or its LF, when it ends in a bare LF) becomes the
-        // zero that terminates it. A zero byte sent inside the line ends its
-        // text earlier.
+        // zero that terminates it.
         body[end] = 0;
-        const void* zero = std::memchr(body + start, 0, static_cast<size_t>(length) + 1);
-        const int32_t textEnd = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - body);
-        const HRESULT result = ParseHeaderLine(record, pageCode, start, textEnd);
+        const HRESULT result = ParseHeaderLine(record, pageCode, start, end);
         if (FAILED(result))
             return result;
         // After a CR LF line the cursor lands on the LF and the skip passes
@@ -234,11 +234,10 @@ HRESULT CUploadBody::ParsePartHeaders(CAspUploadFormField& record, PageCodeAcces
 }
 
 HRESULT CUploadBody::ParseHeaderLine(CAspUploadFormField& record, PageCodeAccess& pageCode,
-                                     int32_t start, int32_t textEnd)
+                                     int32_t start, int32_t end)
 {
     const uint8_t* body = m_body.get();
-    const int32_t textLength = textEnd - start;
-    if (StartsWithHeader(body + start, textLength, kContentType, kContentTypeLength)) {
+    if (StartsWithHeader(body + start, kContentType, kContentTypeLength)) {
         int32_t value = start + kContentTypeLength;
         // One blank after the colon is optional; a second one stays in the
         // value.
@@ -251,23 +250,24 @@ HRESULT CUploadBody::ParseHeaderLine(CAspUploadFormField& record, PageCodeAccess
         ReplaceString(record.contentType, text);
         return S_OK;
     }
-    if (!StartsWithHeader(body + start, textLength, kContentDisposition, kContentDispositionLength))
+    if (!StartsWithHeader(body + start, kContentDisposition, kContentDispositionLength))
         return S_OK; // Other headers are ignored.
+    // A zero byte sent inside the line ends its text there.
+    const void* zero = std::memchr(body + start, 0, static_cast<size_t>(end - start) + 1);
+    const int32_t textEnd = static_cast<int32_t>(static_cast<const uint8_t*>(zero) - body);
     // Parameters are found by exact, case-sensitive text with the blank
     // before them: "Name=" or "form-data;name=" names nothing. Both
     // searches start right after the header name, so " filename=" is found
     // wherever it stands relative to " name=".
-    const int32_t parameters = start + kContentDispositionLength;
-    const int32_t name =
-        FindPattern(body, parameters, textEnd, kNameParameter, kNameParameterLength);
+    int32_t name;
+    int32_t fileName;
+    FindParameters(body, start + kContentDispositionLength, textEnd, name, fileName);
     if (name >= 0) {
         const HRESULT result =
             TakeParameter(record.name, pageCode, name + kNameParameterLength, textEnd);
         if (FAILED(result))
             return result;
     }
-    const int32_t fileName =
-        FindPattern(body, parameters, textEnd, kFileNameParameter, kFileNameParameterLength);
     if (fileName >= 0) {
         const HRESULT result =
             TakeParameter(record.fileName, pageCode, fileName + kFileNameParameterLength, textEnd);
@@ -309,12 +309,29 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record)
     const int32_t start = m_cursor;
     if (start >= m_bodyLength || !m_delimiter)
         return DISP_E_EXCEPTION;
+    const int32_t delimiterLength = m_delimiterLength;
+    const uint8_t lastDelimiterByte = m_delimiter.get()[delimiterLength - 1];
     int32_t from = start;
     for (;;) {
-        const int32_t lf = FindLineFeedDashDash(body, from, m_bodyLength);
+        // An LF "--" whose line cannot hold the delimiter's last byte in its
+        // place is rejected by the rule anyway; the search passes over it.
+        const int32_t lf =
+            FindLineFeedDashDash(body, from, m_bodyLength, delimiterLength + 2, lastDelimiterByte);
         // The last part never met a delimiter line.
         if (lf < 0)
             return DISP_E_EXCEPTION;
+        // A rejected LF "--" makes the scan pass over the byte after it, so
+        // an LF "--" right behind one is not looked at. Such chains are
+        // rare; walk back to the chain's start, which is looked at, as is
+        // every second link after it.
+        int32_t chainStart = lf;
+        while (chainStart - 3 >= from && body[chainStart - 3] == kLf &&
+               body[chainStart - 2] == kHyphen && body[chainStart - 1] == kHyphen)
+            chainStart -= 3;
+        if ((lf - chainStart) % 6 != 0) {
+            from = lf + 1;
+            continue;
+        }
         const int32_t lineStart = lf + 3;
         const HRESULT match = MatchDelimiterLine(lineStart, from);
         if (FAILED(match))

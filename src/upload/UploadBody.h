@@ -88,8 +88,9 @@ private:
     };
     using Bytes = std::unique_ptr<uint8_t, FreeBytes>;
 
+    // end is the index of the line's terminating zero.
     HRESULT ParseHeaderLine(CAspUploadFormField& record, PageCodeAccess& pageCode, int32_t start,
-                            int32_t textEnd);
+                            int32_t end);
     HRESULT TakeParameter(BSTR& slot, PageCodeAccess& pageCode, int32_t valueStart,
                           int32_t textEnd);
     HRESULT MatchDelimiterLine(int32_t lineStart, int32_t& resume) const;
