@@ -195,6 +195,20 @@ TEST_F(UploadRequestTest, BodyArrivesInChunksOfTheFixedSize)
     EXPECT_EQ(std::string(contentSize, 'q'), ContentOf(m_request, 0));
 }
 
+TEST_F(UploadRequestTest, CapturedClientBodyIsReadAndSplitIntoItsParts)
+{
+    // curl's upload of thirteen small parts and one 1 MiB file.
+    const std::string path = std::string(TAVRIN_CAPTURE_DIR) + "curl-utf8.body";
+    ASSERT_TRUE(m_host.LoadBody(std::wstring(path.begin(), path.end())));
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ((std::vector<int32_t>{262144, 262144, 262144, 262144, 2013}), m_host.ChunkSizes());
+    ASSERT_EQ(14, m_request.Count());
+    const CAspUploadFormField& big = *m_request.Body()->Fields().ElementAt(12);
+    EXPECT_EQ(1048576, big.size);
+    EXPECT_EQ(65001, m_request.PageCode()) << "the UTF-8 names fix the page code";
+}
+
 TEST_F(UploadRequestTest, SizeLimitIsComparedSignedBeforeAnyRead)
 {
     const struct
