@@ -72,10 +72,14 @@ template <UINT scriptId> struct ClassScript
      &NoObjectMain},
 // A class that registration knows but DllGetClassObject does not serve.
 #define OBJECT_ENTRY_NON_CREATEABLE(clsid, scriptId)                                               \
-    {&clsid,       &ClassScript<scriptId>::UpdateClassRegistry,                                    \
-     nullptr,      nullptr,                                                                        \
-     nullptr,      0,                                                                              \
-     nullptr,      &NoClassCategories,                                                             \
+    {&clsid,                                                                                       \
+     &ClassScript<scriptId>::UpdateClassRegistry,                                                  \
+     nullptr,                                                                                      \
+     nullptr,                                                                                      \
+     nullptr,                                                                                      \
+     0,                                                                                            \
+     &NoObjectDescription,                                                                         \
+     &NoClassCategories,                                                                           \
      &NoObjectMain},
 #define END_OBJECT_MAP()                                                                           \
     {                                                                                              \
