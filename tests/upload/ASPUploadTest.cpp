@@ -64,15 +64,6 @@ TEST_F(UploadObjectTest, PositionsAreReadAtTheWidthOfTheirType)
     }
 }
 
-TEST_F(UploadObjectTest, RealNumberSelectsNothing)
-{
-    Serve(kThreeParts);
-    VARIANT index;
-    index.vt = VT_R8;
-    index.dblVal = 1.0;
-    EXPECT_EQ(L"<none>", NameOf(Item(index).Get()));
-}
-
 TEST_F(UploadObjectTest, NamesFoldOnlyAsciiLettersAndTheFirstMatchWins)
 {
     Serve({{"file1", "a.txt", nullptr, "first"},

@@ -123,18 +123,4 @@ TEST_F(BodyFile, NullReferenceLeavesAnEmptyFile)
     EXPECT_EQ("", Write(reference, E_POINTER));
 }
 
-TEST_F(BodyFile, ExistingFileIsNotOverwritten)
-{
-    const std::wstring path = m_dir.Path(L"exists");
-    ASSERT_TRUE(WriteWholeFile(path, "keep"));
-    VariantHolder text;
-    text->vt = VT_BSTR;
-    text->bstrVal = SysAllocString(L"new");
-    bool created = true;
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS),
-              WriteVariantToNewFile(path.c_str(), *text.Get(), created));
-    EXPECT_FALSE(created);
-    EXPECT_EQ("keep", ReadWholeFileForTest(path));
-}
-
 } // namespace

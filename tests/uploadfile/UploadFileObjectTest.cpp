@@ -103,40 +103,6 @@ TEST_F(UploadFileTest, SizeOfNothingIsZeroWithSFalse)
     EXPECT_EQ(E_POINTER, Item(0)->get_Size(nullptr));
 }
 
-TEST_F(UploadFileTest, ClientNamesThatBreakNoLimitOrDoGiveTheseParts)
-{
-    const std::string longName = std::string(256, 'b') + ".txt";
-    Serve({{"a", ".profile", nullptr, "x"},
-           {"b", "name.", nullptr, "x"},
-           {"c", "C:", nullptr, "x"},
-           {"d", longName.c_str(), nullptr, "x"}});
-    struct Row
-    {
-        int position;
-        HRESULT nameStatus;
-        std::wstring fileName;
-        HRESULT extStatus;
-        std::wstring fileExt;
-    } rows[] = {
-        {0, S_OK, L".profile", S_OK, L"profile"},
-        {1, S_OK, L"name.", S_OK, L""},
-        {2, S_OK, L"", S_FALSE, L""},
-        {3, S_OK, L"", S_FALSE, L""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.position);
-        ComPtr<IUploadFile> item = Item(row.position);
-        const TextResult name = ReadText(item.Get(), &IUploadFile::get_FileName);
-        EXPECT_EQ(row.nameStatus, name.status);
-        EXPECT_EQ(row.fileName, name.text);
-        const TextResult ext = ReadText(item.Get(), &IUploadFile::get_FileExt);
-        EXPECT_EQ(row.extStatus, ext.status);
-        EXPECT_EQ(row.fileExt, ext.text);
-    }
-    EXPECT_EQ(std::wstring(longName.begin(), longName.end()),
-              ReadText(Item(3).Get(), &IUploadFile::get_FilePath).text);
-}
-
 TEST_F(UploadFileTest, ContentBytesAreAnExactCopy)
 {
     const std::string bytes("a\0b\xFF\r\n", 6);
