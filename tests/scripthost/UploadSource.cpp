@@ -144,7 +144,8 @@ private:
             host->SetUnexpectedCallHandler([](const char* member) {
                 WriteUtf8Line(L"FAIL: unexpected host call " +
                               std::wstring(member, member + strlen(member)));
-                ExitProcess(3);
+                // Stop at once: unwinding through the script engine could hang.
+                TerminateProcess(GetCurrentProcess(), 3);
             });
             if (!host->LoadBody(m_options.bodyPath))
                 return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
