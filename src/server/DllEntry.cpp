@@ -10,13 +10,15 @@
 #include "TavrinUpload_h.h"
 #include "registrar/ServerRegistration.h"
 #include "server/ObjectMap.h"
+#include "upload/ASPUpload.h"
+#include "uploadfile/UploadFileObject.h"
 
 namespace {
 
 // Upload first, then UploadFile: registration and lookup follow this order.
 BEGIN_OBJECT_MAP(g_objectMap)
-OBJECT_ENTRY_NON_CREATEABLE(CLSID_Upload, 101)
-OBJECT_ENTRY_NON_CREATEABLE(CLSID_UploadFile, 102)
+OBJECT_ENTRY(CLSID_Upload, CComASPUpload, 101)
+OBJECT_ENTRY(CLSID_UploadFile, CComUploadFile, 102)
 END_OBJECT_MAP()
 
 } // namespace
