@@ -8,3 +8,12 @@ bash scripts/bootstrap.sh
 bash scripts/build.sh x64 x86
 echo "TavrinUpload.dll (x64): $root/build/x64/src/server/TavrinUpload.dll"
 echo "TavrinUpload.dll (x86): $root/build/x86/src/server/TavrinUpload.dll"
+
+# Register each architecture in the project's prefix and run the example.
+source scripts/wine-env.sh
+bash scripts/run-example.sh x64
+if wine_can_run_x86; then
+  bash scripts/run-example.sh x86
+else
+  echo "== x86: this machine cannot run 32-bit programs; x86 is built but not registered or run"
+fi
