@@ -43,6 +43,8 @@ foreach(body ${bodies})
   endif()
 endforeach()
 
+tool_step(inspect_example MODE inspect -DBODY=${TAVRIN_SOURCE_ROOT}/examples/sample-upload.body
+          -DEXIT=0 -DEXPECTED=${data}/tool/sample-upload.json)
 tool_step(inspect_wrong_format MODE inspect -DBODY=${data}/tool/truncated.body -DEXIT=1
           -DEXPECTED=${data}/tool/truncated.json)
 tool_step(inspect_not_multipart MODE inspect -DBODY=${data}/tool/not-multipart.body -DEXIT=0

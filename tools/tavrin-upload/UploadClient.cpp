@@ -18,10 +18,8 @@ const wchar_t* AsWide(const std::u16string& text)
 
 Outcome WithPlatformMessage(HRESULT status, std::u16string prefix)
 {
-    std::u16string message = PlatformMessage(status);
-    if (message.empty())
-        message = u"failure status";
-    return {status, prefix + message};
+    const std::u16string message = PlatformMessage(status);
+    return {status, prefix + (message.empty() ? u"no description of this status" : message)};
 }
 
 } // namespace
@@ -68,10 +66,13 @@ Outcome UploadClient::Create()
     if (SUCCEEDED(hr))
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUpload,
                               reinterpret_cast<void**>(m_upload.ReleaseAndGetAddressOf()));
-    if (FAILED(hr))
-        return WithPlatformMessage(hr,
-                                   u"TavrinUpload.Upload cannot be created (is TavrinUpload.dll "
-                                   u"registered?): ");
+    if (FAILED(hr)) {
+        std::u16string message = PlatformMessage(hr);
+        if (!message.empty())
+            message = u" (" + message + u")";
+        return {hr, u"TavrinUpload.Upload cannot be created" + message +
+                        u"; is TavrinUpload.dll registered (regsvr32 TavrinUpload.dll)?"};
+    }
     return {};
 }
 
