@@ -1,13 +1,16 @@
 # Runs one end-to-end step of tavrin-upload under Wine and checks it.
 #   -DMODE=register  -DRUN=<emulator> -DDLL=<TavrinUpload.dll> [-DREGSVR=<regsvr32>]
-#   -DMODE=inspect   -DRUN -DTOOL -DBODY -DWORK -DEXIT=<code> [-DARGS=<a;b>]
+#   -DMODE=inspect   -DRUN -DTOOL -DBODY -DWORK -DEXIT=<code> [-DARGS=<a|b>]
 #                    and -DEXPECTED=<file> (byte-exact) or -DMATCH=<regex>
 #   -DMODE=extract   -DRUN -DTOOL -DBODY -DWORK -DEXPECTED=<lines file>
-#                    -DFILES=<name=sha256;...>
-#   -DMODE=usage     -DRUN -DTOOL [-DARGS=<a;b>]
+#                    -DFILES=<name=sha256|...> (the first one is report.txt)
+#   -DMODE=usage     -DRUN -DTOOL [-DARGS=<a|b>]
+# Lists are separated by "|", which survives the way ctest passes them.
 # Paths handed to Windows programs are made absolute Windows paths on the
 # drive that Wine maps to the Unix root.
 cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" ARGS "${ARGS}")
+string(REPLACE "|" ";" FILES "${FILES}")
 
 function(windows_path out path)
   if(RUN)
