@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 struct Outcome
 {
@@ -38,6 +39,10 @@ std::u16string TextOf(BSTR text);
 class UploadClient
 {
 public:
+    UploadClient() = default;
+    // Uses an Upload object the caller already holds instead of creating one.
+    explicit UploadClient(ComPtr<IUpload> upload) : m_upload(std::move(upload)) {}
+
     // Creates "TavrinUpload.Upload" from its registration.
     Outcome Create();
     // Loads the stored request body from path; the next Count splits it.
