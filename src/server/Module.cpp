@@ -1,0 +1,72 @@
+// The module object's lock count, termination list and teardown, and the
+// process-wide instance `_Module`.
+#include "server/Module.h"
+
+#include "server/AtlException.h"
+
+#include <new>
+
+CComModule _Module;
+
+CComModule::CComModule() noexcept : m_size(sizeof(CComModule))
+{
+    InitializeCriticalSection(&m_typeInfoSection);
+}
+
+CComModule::~CComModule()
+{
+    Term();
+}
+
+LONG CComModule::Lock() noexcept
+{
+    return InterlockedIncrement(&m_lockCount);
+}
+
+LONG CComModule::Unlock() noexcept
+{
+    return InterlockedDecrement(&m_lockCount);
+}
+
+LONG CComModule::GetLockCount() noexcept
+{
+    return m_lockCount;
+}
+
+HRESULT CComModule::AddTermFunc(TermFunc func, DWORD_PTR context) noexcept
+{
+    TermNode* node = nullptr;
+    try {
+        node = new TermNode{func, context, nullptr};
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const CAtlException&) {
+        return E_OUTOFMEMORY;
+    }
+    TypeInfoSectionLock lock(*this);
+    node->next = m_termHead;
+    m_termHead = node;
+    return S_OK;
+}
+
+void CComModule::Term() noexcept
+{
+    if (m_size == 0)
+        return;
+    // The list is detached first, so that a callback that wrongly adds
+    // another one does not make this loop run it after teardown.
+    TermNode* node = nullptr;
+    {
+        TypeInfoSectionLock lock(*this);
+        node = m_termHead;
+        m_termHead = nullptr;
+    }
+    while (node) {
+        TermNode* next = node->next;
+        node->func(node->context);
+        delete node;
+        node = next;
+    }
+    DeleteCriticalSection(&m_typeInfoSection);
+    m_size = 0;
+}

@@ -1,0 +1,82 @@
+// CComModule: the one module object of the library. It counts what keeps
+// the library loaded (live objects, client references to class objects,
+// server locks), keeps the termination list that releases process-wide state
+// when the library unloads, and owns the re-entrant critical section that
+// guards that list and the loading of type information.
+//
+// The process-wide instance is the global `_Module`, constructed with the
+// library's static data (before the first load notification) and destroyed
+// after the unload notification; every part of the frame reaches it by that
+// name. Other instances exist only in tests.
+#pragma once
+
+#include <windows.h>
+
+class CComModule
+{
+public:
+    // A termination callback and the pointer-sized context it is given.
+    using TermFunc = void(WINAPI*)(DWORD_PTR context);
+
+    CComModule() noexcept;
+    // Repeats teardown, which does nothing if it has already run.
+    virtual ~CComModule();
+    CComModule(const CComModule&) = delete;
+    CComModule& operator=(const CComModule&) = delete;
+
+    // Atomic; each returns the new count.
+    virtual LONG Lock() noexcept;
+    virtual LONG Unlock() noexcept;
+    virtual LONG GetLockCount() noexcept;
+
+    // Pushes a callback at the head of the termination list, so callbacks
+    // run newest first. E_OUTOFMEMORY (and nothing added) when the node
+    // cannot be allocated.
+    HRESULT AddTermFunc(TermFunc func, DWORD_PTR context) noexcept;
+
+    // The type-information critical section. Re-entrant: the thread that
+    // loads a type description adds its termination callback while it
+    // already holds the section.
+    void EnterTypeInfoSection() noexcept { EnterCriticalSection(&m_typeInfoSection); }
+    void LeaveTypeInfoSection() noexcept { LeaveCriticalSection(&m_typeInfoSection); }
+
+    // Runs the termination list once, newest first, and deletes the critical
+    // section. Later calls do nothing. Does not look at the lock count.
+    void Term() noexcept;
+
+    void SetLibId(const GUID& libid) noexcept { m_libid = libid; }
+    const GUID& LibId() const noexcept { return m_libid; }
+
+private:
+    struct TermNode
+    {
+        TermFunc func;
+        DWORD_PTR context;
+        TermNode* next;
+    };
+
+    // Nonzero from construction until teardown has run.
+    UINT m_size;
+    volatile LONG m_lockCount = 0;
+    TermNode* m_termHead = nullptr;
+    CRITICAL_SECTION m_typeInfoSection;
+    GUID m_libid = {};
+};
+
+// Holds the section for one scope.
+class TypeInfoSectionLock
+{
+public:
+    explicit TypeInfoSectionLock(CComModule& module) noexcept : m_module(module)
+    {
+        m_module.EnterTypeInfoSection();
+    }
+    ~TypeInfoSectionLock() { m_module.LeaveTypeInfoSection(); }
+    TypeInfoSectionLock(const TypeInfoSectionLock&) = delete;
+    TypeInfoSectionLock& operator=(const TypeInfoSectionLock&) = delete;
+
+private:
+    CComModule& m_module;
+};
+
+extern CComModule _Module;

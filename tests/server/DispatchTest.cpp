@@ -1,0 +1,390 @@
+// Late-bound calls on objects built on the frame: names resolved and members
+// invoked through the registered type library, the member-name cache, the
+// declared defaults of optional parameters, and the platform's failure code
+// while the library is not registered.
+//
+// The tests register the library from this program's own embedded copy and
+// remove that registration when they end, putting back one that existed
+// before. The type-information holders are process-wide, so each test that
+// depends on their state empties them first.
+#include "FrameTestObjects.h"
+
+#include "util/BstrHolder.h"
+#include "util/ComPtr.h"
+#include "util/ErrorMacros.h"
+#include "util/ModuleInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The locale the library is registered under; the platform matches other
+// locales against it by its own rules.
+const LCID kLocale = 1033;
+const SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
+
+// Registers the library from this program's file for its lifetime.
+class LibraryRegistration
+{
+public:
+    LibraryRegistration()
+    {
+        BstrHolder previous;
+        if (QueryPathOfRegTypeLib(LIBID_TAVRINUPLOADLib, 1, 0, 0x409,
+                                  previous.ReleaseAndGetAddressOf()) == S_OK)
+            m_previousPath = std::wstring(previous.Get(), SysStringLen(previous.Get()));
+        Unregister();
+    }
+    ~LibraryRegistration()
+    {
+        Unregister();
+        if (m_previousPath.empty())
+            return;
+        // Put back the registration this program found.
+        ComPtr<ITypeLib> library;
+        LoadTypeLibEx(m_previousPath.c_str(), REGKIND_REGISTER, library.ReleaseAndGetAddressOf());
+    }
+    LibraryRegistration(const LibraryRegistration&) = delete;
+    LibraryRegistration& operator=(const LibraryRegistration&) = delete;
+
+    static HRESULT Register()
+    {
+        wchar_t path[MAX_PATH] = {};
+        if (!GetModuleFileNameW(ModuleInstance(), path, MAX_PATH))
+            return E_FAIL;
+        ComPtr<ITypeLib> library;
+        RETURN_IF_FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf()));
+        return RegisterTypeLib(library.Get(), path, nullptr);
+    }
+    static void Unregister() { UnRegisterTypeLib(LIBID_TAVRINUPLOADLib, 1, 0, 0x409, kSysKind); }
+
+private:
+    std::wstring m_previousPath;
+};
+
+void EmptyHolders()
+{
+    CComTypeInfoHolder::Cleanup(reinterpret_cast<DWORD_PTR>(&CTestUpload::_tih));
+    CComTypeInfoHolder::Cleanup(reinterpret_cast<DWORD_PTR>(&CTestUploadFile::_tih));
+}
+
+template <class T> ComPtr<CComObject<T>> MakeObject()
+{
+    CComObject<T>* p = nullptr;
+    EXPECT_EQ(S_OK, CComObject<T>::CreateInstance(&p));
+    return ComPtr<CComObject<T>>(p);
+}
+
+HRESULT IdsOfNames(IDispatch* object, std::vector<const wchar_t*> names, std::vector<DISPID>* ids)
+{
+    ids->assign(names.size(), 12345);
+    return object->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names.data()),
+                                 static_cast<UINT>(names.size()), kLocale, ids->data());
+}
+
+// Invokes with the arguments in source order (DISPPARAMS holds them last
+// first); a property write names its one argument.
+HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result)
+{
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    if (flags & DISPATCH_PROPERTYPUT) {
+        params.rgdispidNamedArgs = &named;
+        params.cNamedArgs = 1;
+    }
+    EXCEPINFO excep = {};
+    UINT argErr = 0;
+    return object->Invoke(id, IID_NULL, kLocale, flags, &params, result, &excep, &argErr);
+}
+
+VARIANT Long(LONG value)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+VARIANT Bool(bool value)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BOOL;
+    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+// Not owned: the literal outlives the call.
+VARIANT Text(const wchar_t* text)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_BSTR;
+    v.bstrVal = const_cast<BSTR>(text);
+    return v;
+}
+
+TEST(DispatchRegistration, FailsWithThePlatformCodeUntilTheLibraryIsRegistered)
+{
+    LibraryRegistration registration;
+    EmptyHolders();
+    ComPtr<CComObject<CTestUpload>> object = MakeObject<CTestUpload>();
+    IDispatch* dispatch = object.Get();
+
+    ComPtr<ITypeLib> unused;
+    const HRESULT expected =
+        LoadRegTypeLib(LIBID_TAVRINUPLOADLib, 1, 0, kLocale, unused.ReleaseAndGetAddressOf());
+    ASSERT_TRUE(FAILED(expected));
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(testing::Message() << "attempt " << attempt);
+        ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+        EXPECT_EQ(expected, dispatch->GetTypeInfo(0, kLocale, &info));
+        EXPECT_EQ(nullptr, info);
+        std::vector<DISPID> ids;
+        EXPECT_EQ(expected, IdsOfNames(dispatch, {L"Count"}, &ids));
+        VariantHolder result;
+        EXPECT_EQ(expected, Call(dispatch, 1, DISPATCH_PROPERTYGET, {}, result.Get()));
+        EXPECT_EQ(L"", object->m_calls);
+        EXPECT_EQ(nullptr, CTestUpload::_tih.m_pInfo.load());
+        EXPECT_EQ(nullptr, CTestUpload::_tih.m_pMap.load());
+    }
+
+    ASSERT_EQ(S_OK, LibraryRegistration::Register());
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(S_OK, dispatch->GetTypeInfo(0, kLocale, info.ReleaseAndGetAddressOf()));
+    EXPECT_TRUE(info);
+    std::vector<DISPID> ids;
+    EXPECT_EQ(S_OK, IdsOfNames(dispatch, {L"Count"}, &ids));
+    EXPECT_EQ(1, ids[0]);
+    VariantHolder result;
+    EXPECT_EQ(S_OK, Call(dispatch, 1, DISPATCH_PROPERTYGET, {}, result.Get()));
+    EXPECT_EQ(VT_I4, result->vt);
+    EXPECT_EQ(3, result->lVal);
+    EXPECT_EQ(L"Count;", object->m_calls);
+    info.Reset();
+    EmptyHolders();
+}
+
+class Dispatch : public testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_registration = new LibraryRegistration();
+        ASSERT_EQ(S_OK, LibraryRegistration::Register());
+    }
+    static void TearDownTestSuite()
+    {
+        EmptyHolders();
+        delete s_registration;
+        s_registration = nullptr;
+    }
+
+    ComPtr<CComObject<CTestUpload>> m_upload = MakeObject<CTestUpload>();
+    ComPtr<CComObject<CTestUploadFile>> m_file = MakeObject<CTestUploadFile>();
+
+    static inline LibraryRegistration* s_registration = nullptr;
+};
+
+// The library is registered for 1033 only; callers with other locales
+// (a script engine on a Chinese or British system, the neutral locale) reach
+// it all the same.
+TEST_F(Dispatch, CallersWithAnotherLocaleReachTheLibrary)
+{
+    for (LCID locale :
+         {LCID(0x804), LCID(0x809), LCID(LOCALE_NEUTRAL), LCID(LOCALE_USER_DEFAULT)}) {
+        SCOPED_TRACE(testing::Message() << "locale " << locale);
+        EmptyHolders();
+        LPOLESTR name = const_cast<LPOLESTR>(L"Count");
+        DISPID id = DISPID_UNKNOWN;
+        EXPECT_EQ(S_OK, m_upload->GetIDsOfNames(IID_NULL, &name, 1, locale, &id));
+        EXPECT_EQ(1, id);
+    }
+}
+
+TEST_F(Dispatch, TypeInfoCountAndTheOneTypeDescription)
+{
+    UINT count = 0;
+    EXPECT_EQ(S_OK, m_upload->GetTypeInfoCount(&count));
+    EXPECT_EQ(1u, count);
+    EXPECT_EQ(E_POINTER, m_upload->GetTypeInfoCount(nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->GetTypeInfo(0, kLocale, nullptr));
+
+    ComPtr<ITypeInfo> first;
+    ComPtr<ITypeInfo> fifth;
+    ASSERT_EQ(S_OK, m_upload->GetTypeInfo(0, kLocale, first.ReleaseAndGetAddressOf()));
+    ASSERT_EQ(S_OK, m_upload->GetTypeInfo(5, kLocale, fifth.ReleaseAndGetAddressOf()));
+    EXPECT_EQ(first.Get(), fifth.Get());
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, first->GetTypeAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(IID_IUpload, attr->guid));
+    first->ReleaseTypeAttr(attr);
+}
+
+TEST_F(Dispatch, NamesResolveWhateverTheirCase)
+{
+    struct Row
+    {
+        const char* label;
+        IDispatch* object;
+        std::vector<const wchar_t*> names;
+        HRESULT expected;
+        std::vector<DISPID> ids;
+    };
+    const Row rows[] = {
+        {"Item", m_upload.Get(), {L"Item"}, S_OK, {0}},
+        {"item", m_upload.Get(), {L"item"}, S_OK, {0}},
+        {"MaxSize", m_upload.Get(), {L"MaxSize"}, S_OK, {2}},
+        {"MAXSIZE", m_upload.Get(), {L"MAXSIZE"}, S_OK, {2}},
+        {"OnStartPage", m_upload.Get(), {L"OnStartPage"}, S_OK, {0x60020000}},
+        {"unknown name", m_upload.Get(), {L"Missing"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"empty name", m_upload.Get(), {L""}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"member of the other interface",
+         m_upload.Get(),
+         {L"SaveAs"},
+         DISP_E_UNKNOWNNAME,
+         {DISPID_UNKNOWN}},
+        {"member and parameter", m_file.Get(), {L"SaveAs", L"IsOverwrites"}, S_OK, {6, 1}},
+        {"default member and parameter", m_file.Get(), {L"content", L"isstring"}, S_OK, {0, 0}},
+        {"FileExt", m_file.Get(), {L"FileExt"}, S_OK, {7}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::vector<DISPID> ids;
+        EXPECT_EQ(row.expected, IdsOfNames(row.object, row.names, &ids));
+        EXPECT_EQ(row.ids, ids);
+    }
+}
+
+TEST_F(Dispatch, NullArgumentBlocksAreRejected)
+{
+    VariantHolder result;
+    EXPECT_EQ(E_INVALIDARG, m_upload->Invoke(1, IID_NULL, kLocale, DISPATCH_PROPERTYGET, nullptr,
+                                             result.Get(), nullptr, nullptr));
+    EXPECT_EQ(L"", m_upload->m_calls);
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"Item");
+    EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, nullptr, 1, kLocale, &id));
+    EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, &name, 1, kLocale, nullptr));
+}
+
+// Changing a cached DISPID shows which road a name took: the exact spelling
+// is answered by the cache, any other spelling by the type description.
+TEST_F(Dispatch, ExactCaseIsAnsweredFromTheCacheOtherCasesByTheTypeDescription)
+{
+    std::vector<DISPID> ids;
+    ASSERT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"Item"}, &ids));
+    CComTypeInfoHolder& holder = CTestUpload::_tih;
+    CComTypeInfoHolder::stringdispid* cache = holder.m_pMap.load();
+    ASSERT_NE(nullptr, cache);
+    int itemEntries = 0;
+    int maxSizeEntries = 0;
+    for (int i = 0; i < holder.m_nCount; ++i) {
+        const std::wstring name = cache[i].bstr ? cache[i].bstr : L"";
+        if (name == L"MaxSize") {
+            ++maxSizeEntries;
+            EXPECT_EQ(2, cache[i].id);
+        }
+        if (name == L"Item") {
+            ++itemEntries;
+            cache[i].id = 77;
+        }
+    }
+    EXPECT_EQ(1, itemEntries);
+    EXPECT_EQ(2, maxSizeEntries) << "the get and the put form";
+
+    EXPECT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"Item"}, &ids));
+    EXPECT_EQ(77, ids[0]);
+    EXPECT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"ITEM"}, &ids));
+    EXPECT_EQ(0, ids[0]);
+    EXPECT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"Item", L"index"}, &ids));
+    EXPECT_EQ(0, ids[0]) << "several names go to the type description";
+    for (int i = 0; i < holder.m_nCount; ++i) {
+        if (cache[i].id == 77)
+            cache[i].id = 0;
+    }
+}
+
+TEST_F(Dispatch, InvokeReachesTheMemberAtItsPosition)
+{
+    VariantHolder result;
+    // DISPID 0 with one argument is the default member, Item.
+    ASSERT_EQ(S_OK, Call(m_upload.Get(), DISPID_VALUE, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                         {Long(5)}, result.Get()));
+    EXPECT_EQ(L"Item;", m_upload->m_calls);
+    EXPECT_EQ(VT_I4, m_upload->m_itemIndex->vt);
+    EXPECT_EQ(5, m_upload->m_itemIndex->lVal);
+    EXPECT_EQ(4242, result->lVal);
+
+    m_upload->m_calls.clear();
+    EXPECT_EQ(S_OK, Call(m_upload.Get(), 2, DISPATCH_PROPERTYPUT, {Long(99)}, nullptr));
+    EXPECT_EQ(S_OK, Call(m_upload.Get(), 3, DISPATCH_PROPERTYPUT, {Text(L"936")}, nullptr));
+    result.Clear();
+    EXPECT_EQ(S_OK, Call(m_upload.Get(), 2, DISPATCH_PROPERTYGET, {}, result.Get()));
+    EXPECT_EQ(99, result->lVal);
+    EXPECT_EQ(936, m_upload->m_pageCode);
+    EXPECT_EQ(L"put_MaxSize;put_PageCode;get_MaxSize;", m_upload->m_calls);
+
+    m_upload->m_calls.clear();
+    VARIANT unknown;
+    VariantInit(&unknown);
+    unknown.vt = VT_UNKNOWN;
+    unknown.punkVal = m_file.Get();
+    EXPECT_EQ(S_OK, Call(m_upload.Get(), 0x60020000, DISPATCH_METHOD, {unknown}, nullptr));
+    EXPECT_EQ(L"OnStartPage;", m_upload->m_calls);
+    EXPECT_NE(nullptr, m_upload->m_startPageArg);
+}
+
+TEST_F(Dispatch, OmittedOptionalArgumentsGetTheirDeclaredDefaults)
+{
+    struct Row
+    {
+        const char* label;
+        DISPID id;
+        WORD flags;
+        std::vector<VARIANT> args;
+        VARIANT_BOOL CTestUploadFile::*recorded;
+        VARIANT_BOOL expected;
+    };
+    const WORD get = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+    const Row rows[] = {
+        {"Content()", 0, get, {}, &CTestUploadFile::m_isString, VARIANT_TRUE},
+        {"Content(False)", 0, get, {Bool(false)}, &CTestUploadFile::m_isString, VARIANT_FALSE},
+        {"SaveAs(path)",
+         6,
+         DISPATCH_METHOD,
+         {Text(L"C:\\a.bin")},
+         &CTestUploadFile::m_isOverwrites,
+         VARIANT_FALSE},
+        {"SaveAs(path, True)",
+         6,
+         DISPATCH_METHOD,
+         {Text(L"C:\\a.bin"), Bool(true)},
+         &CTestUploadFile::m_isOverwrites,
+         VARIANT_TRUE},
+        {"SaveAs(path, 1)",
+         6,
+         DISPATCH_METHOD,
+         {Text(L"C:\\a.bin"), Long(1)},
+         &CTestUploadFile::m_isOverwrites,
+         VARIANT_TRUE},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        ComPtr<CComObject<CTestUploadFile>> file = MakeObject<CTestUploadFile>();
+        VariantHolder result;
+        EXPECT_EQ(S_OK, Call(file.Get(), row.id, row.flags, row.args, result.Get()));
+        EXPECT_EQ(row.expected, file.Get()->*row.recorded);
+        if (row.id == 6) {
+            EXPECT_EQ(L"C:\\a.bin", file->m_savePath);
+        }
+    }
+}
+
+} // namespace
