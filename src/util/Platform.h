@@ -74,6 +74,9 @@ void SysFreeString(BSTR text);
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteCount,
                         LPWSTR wide, int wideCount);
 
+// The native stand-in's conversion code page (3, converted as 1252).
+UINT NativeConversionCodePage();
+
 int lstrlenW(LPCWSTR text);
 // Case-insensitive for ASCII letters only.
 int lstrcmpiW(LPCWSTR a, LPCWSTR b);

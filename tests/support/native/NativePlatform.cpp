@@ -205,3 +205,8 @@ HRESULT VarUI4FromStr(const OLECHAR* text, LCID, ULONG, ULONG* out)
     *out = static_cast<ULONG>(value);
     return S_OK;
 }
+
+UINT NativeConversionCodePage()
+{
+    return CP_THREAD_ACP;
+}

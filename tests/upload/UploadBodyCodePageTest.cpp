@@ -1,0 +1,93 @@
+// Names and header values decoded by the platform's own converters: UTF-8,
+// the ANSI code page (1252 on the test machines) and GBK (936).
+#include "upload/UploadBody.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::wstring Text(BSTR text)
+{
+    return text ? std::wstring(text, SysStringLen(text)) : std::wstring(L"<null>");
+}
+
+class BodySplitterCodePage : public testing::Test
+{
+protected:
+    HRESULT Split(const std::string& disposition, const std::string& type, int32_t pageCode)
+    {
+        const std::string body = "--B\r\nContent-Disposition: form-data; " + disposition +
+                                 "\r\nContent-Type: " + type + "\r\n\r\nv\r\n--B--\r\n";
+        EXPECT_EQ(S_OK, m_body.AllocBody(static_cast<int32_t>(body.size())));
+        m_body.AppendBody(reinterpret_cast<const uint8_t*>(body.data()),
+                          static_cast<int32_t>(body.size()));
+        m_pageCode = pageCode;
+        return m_body.ParseBody(m_pageCode);
+    }
+    CAspUploadFormField& Field() { return *m_body.Fields().ElementAt(0); }
+
+    CUploadBody m_body;
+    int32_t m_pageCode = 65535;
+};
+
+TEST_F(BodySplitterCodePage, NamesDecodeUnderThePageCode)
+{
+    const struct
+    {
+        const char* label;
+        int32_t pageCode;
+        std::string fileName;
+        std::wstring expected;
+        int32_t pageCodeAfter;
+    } rows[] = {
+        {"automatic, utf-8 cjk", 65535, "\xE4\xB8\xAD\xE6\x96\x87.txt", L"\x4E2D\x6587.txt", 65001},
+        {"automatic, gbk bytes fall to ansi", 65535, "\xD6\xD0.txt", L"\x00D6\x00D0.txt", 0},
+        {"936 names gbk", 936, "\xD6\xD0\xCE\xC4.txt", L"\x4E2D\x6587.txt", 936},
+        {"65001 astral character", 65001, "\xF0\x9F\x98\x80", L"\xD83D\xDE00", 65001},
+        {"ansi euro sign", 0, "\x80", L"\x20AC", 0},
+        {"invalid utf-8 under 65001 is replaced", 65001, "a\xFF", L"a\xFFFD", 65001},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ASSERT_EQ(
+            1, Split("name=\"f\"; filename=\"" + row.fileName + "\"", "text/plain", row.pageCode));
+        EXPECT_EQ(row.expected, Text(Field().fileName));
+        EXPECT_EQ(row.pageCodeAfter, m_pageCode);
+    }
+}
+
+TEST_F(BodySplitterCodePage, UnknownCodePageLeavesTheNameAbsent)
+{
+    ASSERT_EQ(1, Split("name=\"abc\"", "a/b", 12345));
+    EXPECT_EQ(L"<null>", Text(Field().name));
+    EXPECT_EQ(12345, m_pageCode);
+}
+
+TEST_F(BodySplitterCodePage, ContentTypeDecodesUnderTheThreadAnsiPageNotThePageCode)
+{
+    ASSERT_EQ(1, Split("name=\"x\"", "text/caf\xE9", 65001));
+    EXPECT_EQ(L"text/caf\x00E9", Text(Field().contentType));
+    EXPECT_EQ(65001, m_pageCode);
+}
+
+TEST(TextConversionWindows, ConversionCodePageIsTheThreadAnsiPage)
+{
+    EXPECT_EQ(static_cast<UINT>(CP_THREAD_ACP), ConversionCodePage());
+}
+
+TEST(TextConversionWindows, DecodeBytesSizesTheStringExactly)
+{
+    BSTR text = nullptr;
+    const std::string gbk = "\xD6\xD0\xCE\xC4x";
+    EXPECT_EQ(3, DecodeBytes(reinterpret_cast<const uint8_t*>(gbk.data()), 5, 936, &text));
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(3u, SysStringLen(text));
+    EXPECT_EQ(0, text[3]);
+    SysFreeString(text);
+    EXPECT_EQ(0, DecodeBytes(reinterpret_cast<const uint8_t*>(gbk.data()), 5, 12345, &text));
+    EXPECT_EQ(nullptr, text);
+}
+
+} // namespace

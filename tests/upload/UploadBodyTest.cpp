@@ -1,0 +1,437 @@
+#include "upload/UploadBody.h"
+
+#include "support/SplitterReference.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string CrLf(std::initializer_list<const char*> lines)
+{
+    std::string body;
+    for (const char* line : lines)
+        body += std::string(line) + "\r\n";
+    return body;
+}
+
+// ASCII units as they are, others as \uXXXX; "<null>" for a null string.
+std::string Text(BSTR text)
+{
+    if (!text)
+        return "<null>";
+    std::string result;
+    for (UINT i = 0; i < SysStringLen(text); ++i) {
+        if (text[i] < 0x80) {
+            result += static_cast<char>(text[i]);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(text[i]));
+            result += escaped;
+        }
+    }
+    return result;
+}
+
+class BodySplitter : public testing::Test
+{
+protected:
+    // The body is allocated at exactly its size, so that the sanitizers see
+    // any access beyond it.
+    HRESULT Split(const std::string& body, int32_t pageCode = 65535)
+    {
+        EXPECT_EQ(S_OK, m_body.AllocBody(static_cast<int32_t>(body.size())));
+        EXPECT_EQ(static_cast<int32_t>(body.size()),
+                  m_body.AppendBody(reinterpret_cast<const uint8_t*>(body.data()),
+                                    static_cast<int32_t>(body.size())));
+        m_pageCode = pageCode;
+        return m_body.ParseBody(m_pageCode);
+    }
+    int32_t Count() const { return m_body.Fields().GetSize(); }
+    CAspUploadFormField& Field(int32_t index) { return *m_body.Fields().ElementAt(index); }
+    std::string Content(int32_t index)
+    {
+        const CAspUploadFormField& field = Field(index);
+        return std::string(reinterpret_cast<const char*>(field.data), field.size);
+    }
+    std::string Name(int32_t index) { return Text(Field(index).name); }
+    std::string FileName(int32_t index) { return Text(Field(index).fileName); }
+    std::string ContentType(int32_t index) { return Text(Field(index).contentType); }
+
+    CUploadBody m_body;
+    int32_t m_pageCode = 65535;
+};
+
+TEST_F(BodySplitter, SplitsTheTwoPartFormInPlace)
+{
+    const std::string body =
+        CrLf({"--XYZ", "Content-Disposition: form-data; name=\"title\"", "", "Hello", "--XYZ",
+              "Content-Disposition: form-data; name=\"file1\"; "
+              "filename=\"C:\\docs\\a.txt\"",
+              "Content-Type: text/plain", "", "abc", "--XYZ--"});
+    ASSERT_EQ(1, Split(body));
+    ASSERT_EQ(2, Count());
+    EXPECT_EQ("title", Name(0));
+    EXPECT_EQ("Hello", Content(0));
+    EXPECT_EQ("<null>", FileName(0));
+    EXPECT_EQ("<null>", ContentType(0));
+    EXPECT_EQ("file1", Name(1));
+    EXPECT_EQ("C:\\docs\\a.txt", FileName(1));
+    EXPECT_EQ("text/plain", ContentType(1));
+    EXPECT_EQ("abc", Content(1));
+    // Every header line's CR and the CR after each content became zero; the
+    // delimiter lines were left alone.
+    std::string expected = body;
+    for (size_t at = expected.find("\r\n"); at != std::string::npos;
+         at = expected.find("\r\n", at + 2)) {
+        const size_t lineStart = expected.rfind('\n', at - 1) + 1;
+        if (expected.compare(lineStart, 5, "--XYZ") != 0 && at != lineStart)
+            expected[at] = '\0';
+    }
+    EXPECT_EQ(expected, std::string(reinterpret_cast<char*>(m_body.BodyData()), body.size()));
+    EXPECT_EQ(static_cast<int32_t>(body.rfind("--XYZ--") + 5), m_body.Cursor())
+        << "the cursor stands on the closing delimiter's --";
+    EXPECT_EQ(0, m_body.DelimiterLength());
+    EXPECT_EQ(65535, m_pageCode);
+}
+
+TEST_F(BodySplitter, BodiesWithoutADelimiterLineGiveNoRecordsAndNoFailure)
+{
+    const struct
+    {
+        const char* label;
+        std::string body;
+    } rows[] = {
+        {"empty body", ""},
+        {"text first", "hello\r\n--XYZ\r\n"},
+        {"only line breaks", "\r\n\n\r"},
+        {"bare -- line", "--\r\n\r\nabc\r\n--\r\n"},
+        {"no line break after the first line", "--XYZ"},
+        {"single hyphen", "-"},
+        {"hyphen then other", "-X\r\n"},
+        {"blank lines then text", "\r\n\r\nx--XYZ\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        EXPECT_EQ(1, Split(row.body));
+        EXPECT_EQ(0, Count());
+    }
+}
+
+TEST_F(BodySplitter, LineBreaksBeforeTheFirstDelimiterArePassedOver)
+{
+    ASSERT_EQ(1, Split("\r\n\n\r\r\n" + CrLf({"--B", "", "x", "--B--"})));
+    ASSERT_EQ(1, Count());
+    EXPECT_EQ("x", Content(0));
+}
+
+TEST_F(BodySplitter, ClosingDelimiterMayEndTheBody)
+{
+    ASSERT_EQ(1, Split(CrLf({"--B", "", "data"}) + "--B--"));
+    ASSERT_EQ(1, Count());
+    EXPECT_EQ("data", Content(0));
+    EXPECT_EQ(m_body.BodyLength() - 2, m_body.Cursor());
+}
+
+TEST_F(BodySplitter, EpilogueNeverBecomesARecord)
+{
+    ASSERT_EQ(1, Split(CrLf({"--B", "", "a", "--B--", "--B", "", "b", "--B--"})));
+    EXPECT_EQ(1, Count());
+}
+
+TEST_F(BodySplitter, SecondParseAfterTheEndAddsNothing)
+{
+    ASSERT_EQ(1, Split(CrLf({"--B", "", "a", "--B--"}) + "\r\nepilogue"));
+    ASSERT_EQ(1, m_body.ParseBody(m_pageCode));
+    EXPECT_EQ(1, Count());
+}
+
+TEST_F(BodySplitter, HeaderNamesInAnyCaseAndParametersOnlyAsWritten)
+{
+    const struct
+    {
+        const char* label;
+        const char* header;
+        const char* name;
+        const char* fileName;
+        const char* contentType;
+    } rows[] = {
+        {"mixed case header names", "CONTENT-DISPOSITION: form-data; name=\"a\"", "a", "<null>",
+         "<null>"},
+        {"capitalised parameter", "Content-Disposition: form-data; Name=\"a\"", "<null>", "<null>",
+         "<null>"},
+        {"no blank before the parameter", "Content-Disposition: form-data;name=\"a\"", "<null>",
+         "<null>", "<null>"},
+        {"empty name", "Content-Disposition: form-data; name=\"\"", "<null>", "<null>", "<null>"},
+        {"file name before name", "content-disposition: form-data; filename=\"f.txt\" name=\"n\"",
+         "n", "f.txt", "<null>"},
+        {"unquoted name runs to the next quote",
+         "Content-Disposition: form-data; name=a; filename=\"b\"", "a; filename=", "b", "<null>"},
+        {"unquoted name runs to the end of the line", "Content-Disposition: form-data; name=abc",
+         "abc", "<null>", "<null>"},
+        {"unterminated quote", "Content-Disposition: form-data; name=\"abc", "abc", "<null>",
+         "<null>"},
+        {"quote at the end of the line", "Content-Disposition: form-data; name=\"", "<null>",
+         "<null>", "<null>"},
+        {"type with one blank", "Content-Type: image/png", "<null>", "<null>", "image/png"},
+        {"type without blank", "content-type:image/png", "<null>", "<null>", "image/png"},
+        {"type with two blanks", "Content-Type:  image/png", "<null>", "<null>", " image/png"},
+        {"empty type", "Content-Type:", "<null>", "<null>", ""},
+        {"header name elsewhere in the line", "X-Note: content-type: a", "<null>", "<null>",
+         "<null>"},
+        {"too short to be a header", "Content-Typ", "<null>", "<null>", "<null>"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ASSERT_EQ(1, Split(CrLf({"--B", row.header, "", "v", "--B--"})));
+        ASSERT_EQ(1, Count());
+        EXPECT_EQ(row.name, Name(0));
+        EXPECT_EQ(row.fileName, FileName(0));
+        EXPECT_EQ(row.contentType, ContentType(0));
+        EXPECT_EQ("v", Content(0));
+    }
+}
+
+TEST_F(BodySplitter, ZeroByteInsideAHeaderLineEndsItsText)
+{
+    std::string header = "Content-Disposition: form-data; name=\"ab";
+    header += '\0';
+    header += "cd\"";
+    ASSERT_EQ(1, Split("--B\r\n" + header + "\r\n\r\nv\r\n--B--\r\n"));
+    ASSERT_EQ(1, Count());
+    EXPECT_EQ("ab", Name(0));
+}
+
+TEST_F(BodySplitter, LaterHeaderLinesReplaceEarlierValues)
+{
+    ASSERT_EQ(1, Split(CrLf({"--B", "Content-Type: a/a",
+                             "Content-Disposition: form-data; name=\"x\"", "Content-Type: b/b",
+                             "Content-Disposition: form-data; name=\"\"", "", "v", "--B--"})));
+    EXPECT_EQ("b/b", ContentType(0));
+    EXPECT_EQ("x", Name(0)) << "an empty name keeps the earlier one";
+}
+
+TEST_F(BodySplitter, PartsWithoutDispositionOrContentAreStillRecords)
+{
+    // Empty content: the delimiter's line break follows the blank line at
+    // once, as CR LF in the first part and as a bare LF in the second.
+    ASSERT_EQ(1, Split(CrLf({"--B", "X-Other: 1", "", "", "--B", ""}) + "\n--B--"));
+    ASSERT_EQ(2, Count());
+    EXPECT_EQ("<null>", Name(0));
+    EXPECT_EQ(0, Field(0).size);
+    EXPECT_EQ(0, Field(0).data[0]) << "the CR before the delimiter became the zero";
+    EXPECT_EQ(0, Field(1).size);
+    EXPECT_EQ(0, Field(1).data[0]) << "the bare LF before the delimiter became the zero";
+}
+
+TEST_F(BodySplitter, LookalikeDelimiterStaysContent)
+{
+    const char* contents[] = {
+        "a\r\n--XYZX",    "a\r\n--XYZ ",  "a\r\n--XY",     "a\r\n--XYZ---", "\r\n--XYZ-",
+        "a\r\n--xyz",     "a\n--XYZ\r\r", "--XYZ",         "a\r\n-XYZ",     "a\r--XYZ",
+        "\r\n--\r\n--XY", "\n--",         "a\r\n--XYZ--x", "\r\n--XYZ\tb",
+    };
+    for (const char* content : contents) {
+        SCOPED_TRACE(testing::PrintToString(std::string(content)));
+        ASSERT_EQ(1, Split(CrLf({"--XYZ", "", content, "--XYZ--"})));
+        ASSERT_EQ(1, Count());
+        EXPECT_EQ(content, Content(0));
+    }
+}
+
+TEST_F(BodySplitter, MalformedBodiesFailAndLeaveNothing)
+{
+    const struct
+    {
+        const char* label;
+        std::string body;
+    } rows[] = {
+        {"no closing delimiter", CrLf({"--B", "", "data"})},
+        {"second part never ends", CrLf({"--B", "", "a", "--B", "", "b"})},
+        {"header block without blank line", CrLf({"--B", "Content-Type: a"})},
+        {"header line without line break", "--B\r\nContent-Type: a"},
+        {"nothing after the first delimiter", "--B\r\n"},
+        {"delimiter with trailing blank only", CrLf({"--B", "", "x", "--B "})},
+        {"closing delimiter with trailing text", CrLf({"--B", "", "x", "--B--x"})},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        EXPECT_EQ(DISP_E_EXCEPTION, Split(row.body));
+        EXPECT_EQ(0, Count());
+        EXPECT_FALSE(m_body.HasBody());
+        EXPECT_EQ(0, m_body.BodyLength());
+        EXPECT_EQ(0, m_body.Cursor());
+        EXPECT_EQ(0, m_body.DelimiterLength());
+    }
+}
+
+TEST_F(BodySplitter, BareLineFeedContentKeepsItsLastByte)
+{
+    ASSERT_EQ(1, Split("--B\n\nabc\n--B\n\nxyz\r\n--B--"));
+    ASSERT_EQ(2, Count());
+    EXPECT_EQ("abc", Content(0));
+    EXPECT_EQ(0, Field(0).data[3]) << "the bare LF became the zero";
+    EXPECT_EQ("xyz", Content(1));
+    EXPECT_EQ(0, Field(1).data[3]) << "the CR became the zero";
+    EXPECT_EQ('\n', Field(1).data[4]);
+}
+
+TEST_F(BodySplitter, ByteAfterARejectedLookalikeIsNotExaminedAgain)
+{
+    // The LF that ends an empty "--" line right after LF "--" is passed
+    // over, so the delimiter line after it is not seen. With CR LF line
+    // breaks the CR is passed over instead and the delimiter is found.
+    EXPECT_EQ(DISP_E_EXCEPTION, Split("--B\n\na\n--\n--B--"));
+    ASSERT_EQ(1, Split("--B\r\n\r\na\r\n--\r\n--B--"));
+    EXPECT_EQ("a\r\n--", Content(0));
+}
+
+TEST_F(BodySplitter, BareLineFeedHeaderLinesAreAccepted)
+{
+    // After a bare-LF header line the line-break skip also swallows the next
+    // CR LF, so a CR LF blank line there is not the end of the headers.
+    ASSERT_EQ(1, Split("--B\nContent-Type: a\n\r\nContent-Disposition: form-data; name=\"n\"\n"
+                       "\r\n\r\nv\r\n--B--"));
+    ASSERT_EQ(1, Count());
+    EXPECT_EQ("a", ContentType(0));
+    EXPECT_EQ("n", Name(0));
+    EXPECT_EQ("v", Content(0));
+}
+
+TEST_F(BodySplitter, BareLineFeedBlankLineAfterBareLineFeedHeaderIsSwallowed)
+{
+    // The blank line is swallowed, so "v" is read as a header line and the
+    // next blank line ends the headers.
+    ASSERT_EQ(1, Split("--B\nContent-Type: a\n\nv\r\n\r\nw\r\n--B--"));
+    ASSERT_EQ(1, Count());
+    EXPECT_EQ("w", Content(0));
+}
+
+TEST_F(BodySplitter, AutomaticPageCodeIsFixedByTheFirstNonAsciiName)
+{
+    const struct
+    {
+        const char* label;
+        std::string first;
+        std::string second;
+        int32_t pageCode;
+        const char* secondName;
+    } rows[] = {
+        {"ascii leaves it automatic", "abc", "def", 65535, "def"},
+        {"utf-8 fixes 65001", "caf\xC3\xA9", "\xC3\xA9t\xC3\xA9", 65001, "\\u00E9t\\u00E9"},
+        {"other bytes fix 0", "caf\xE9", "\xC3\xA9", 0, "\\u00C3\\u00A9"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::string body = "--B\r\nContent-Disposition: form-data; name=\"x\"; filename=\"" +
+                                 row.first +
+                                 "\"\r\n\r\n1\r\n--B\r\nContent-Disposition: form-data; name=\"" +
+                                 row.second + "\"\r\n\r\n2\r\n--B--\r\n";
+        ASSERT_EQ(1, Split(body));
+        EXPECT_EQ(row.pageCode, m_pageCode);
+        EXPECT_EQ(row.secondName, Name(1));
+    }
+}
+
+TEST_F(BodySplitter, NamedPageCodeIsNeverChanged)
+{
+    ASSERT_EQ(1, Split("--B\r\nContent-Disposition: form-data; name=\"caf\xC3\xA9\"\r\n\r\n1\r\n"
+                       "--B--",
+                       1252));
+    EXPECT_EQ(1252, m_pageCode);
+    EXPECT_EQ("caf\\u00C3\\u00A9", Name(0));
+}
+
+TEST_F(BodySplitter, ManyMinimalPartsKeepTheirOrder)
+{
+    std::string body;
+    for (int i = 0; i < 20000; ++i)
+        body += "--B\r\n\r\n" + std::to_string(i) + "\r\n";
+    body += "--B--\r\n";
+    ASSERT_EQ(1, Split(body));
+    ASSERT_EQ(20000, Count());
+    for (int i = 0; i < 20000; i += 997)
+        EXPECT_EQ(std::to_string(i), Content(i));
+}
+
+TEST(UploadBody, AppendStopsAtTheAllocatedSize)
+{
+    CUploadBody body;
+    EXPECT_EQ(E_INVALIDARG, body.AllocBody(-1));
+    ASSERT_EQ(S_OK, body.AllocBody(5));
+    EXPECT_TRUE(body.HasBody());
+    EXPECT_EQ(0, body.BodyLength());
+    const uint8_t bytes[] = {1, 2, 3, 4};
+    EXPECT_EQ(4, body.AppendBody(bytes, 4));
+    EXPECT_EQ(1, body.AppendBody(bytes, 4));
+    EXPECT_EQ(0, body.AppendBody(bytes, 4));
+    EXPECT_EQ(0, body.AppendBody(bytes, -3));
+    EXPECT_EQ(5, body.BodyLength());
+    EXPECT_EQ(1, body.BodyData()[4]);
+    body.SetBodyLength(99);
+    EXPECT_EQ(5, body.BodyLength());
+    body.ResetBody();
+    EXPECT_FALSE(body.HasBody());
+    EXPECT_EQ(0, body.AppendBody(bytes, 4));
+}
+
+TEST(UploadBody, LineLengthAndLineBreakSkip)
+{
+    CUploadBody body;
+    const std::string text = "ab\r\ncd\n\r\rx";
+    ASSERT_EQ(S_OK, body.AllocBody(static_cast<int32_t>(text.size())));
+    body.AppendBody(reinterpret_cast<const uint8_t*>(text.data()),
+                    static_cast<int32_t>(text.size()));
+    const int32_t lengths[] = {2, 1, 0, 0, 2, 1, 0, -1, -1, -1, -1, -1};
+    for (int32_t start = 0; start < 12; ++start)
+        EXPECT_EQ(lengths[start], body.LineLength(start)) << "line at " << start;
+    const int32_t skips[][2] = {{2, 4}, {3, 4}, {6, 7}, {7, 8}, {8, 9}, {10, 10}, {11, 11}};
+    for (const auto& skip : skips) {
+        body.SetCursor(skip[0]);
+        body.SkipLineBreak();
+        EXPECT_EQ(skip[1], body.Cursor()) << "skip from " << skip[0];
+    }
+}
+
+// The block-wise content scan must find exactly what a byte-by-byte scan
+// finds, over bodies dense in CR, LF and hyphens.
+TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)
+{
+    std::mt19937 random(1234);
+    // Pieces of delimiter lines, so that near misses are frequent.
+    const char* pieces[] = {"\r\n", "\n", "\r", "--", "-", "XYZ", "XY", "Z", "a"};
+    const std::string prefix = "--XYZ\r\n\r\n";
+    for (int round = 0; round < 30000; ++round) {
+        std::string text = prefix;
+        const int count = static_cast<int>(random() % 24);
+        for (int k = 0; k < count; ++k)
+            text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        CUploadBody body;
+        ASSERT_EQ(S_OK, body.AllocBody(static_cast<int32_t>(text.size())));
+        body.AppendBody(reinterpret_cast<const uint8_t*>(text.data()),
+                        static_cast<int32_t>(text.size()));
+        ASSERT_EQ(CUploadBody::kFound, body.FindFirstDelimiter());
+        body.SkipLineBreak();
+        const int32_t start = body.Cursor();
+        const ReferenceContent expected = ReferenceScan(
+            reinterpret_cast<const uint8_t*>(text.data()), static_cast<int32_t>(text.size()), start,
+            reinterpret_cast<const uint8_t*>("XYZ--"), 3);
+        CAspUploadFormField record;
+        const HRESULT result = body.ParsePartContent(record);
+        SCOPED_TRACE(testing::PrintToString(text));
+        if (!expected.found) {
+            ASSERT_EQ(DISP_E_EXCEPTION, result);
+            continue;
+        }
+        ASSERT_EQ(expected.closing ? 1 : 0, result);
+        ASSERT_EQ(expected.size, record.size);
+        ASSERT_EQ(body.BodyData() + start, record.data);
+        ASSERT_EQ(0, record.data[record.size]);
+        ASSERT_EQ(expected.cursor, body.Cursor());
+    }
+}
+
+} // namespace
