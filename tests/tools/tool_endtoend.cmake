@@ -53,6 +53,7 @@ tool_step(inspect_missing_file MODE inspect -DBODY=${data}/tool/no-such-file.bod
           "-DMATCH=^\\{\"error\": \"[^\"]+\", \"status\": \"0x80070002\"\\}")
 tool_step(extract_hostile_names MODE extract -DBODY=${data}/tool/hostile-names.body
           -DEXPECTED=${data}/tool/hostile-names.extract.txt
+          -DAGAIN=${data}/tool/hostile-names.again.txt
           "-DFILES=report.txt=98f4654afdd4a249646871b2186f46a5e60f107daeb538544a7008547e5bff24|evil.txt=244587daa6c793655630244c09759959322c73f46169b05afc90396a70002357|bytes.bin=ef4a54ff1bdc2d68310e53527a048edc27f5318307492658339975ed7852dcb8|empty.dat=e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855")
 tool_step(usage_no_arguments MODE usage)
 tool_step(usage_unknown_option MODE usage "-DARGS=inspect|x.body|--bogus")
