@@ -16,7 +16,7 @@ source scripts/wine-env.sh
 wine_prefix_ensure
 # One wineserver for the whole job, started without this script's output so
 # that it never holds a caller's pipe open, and ended when the job ends.
-"$WINESERVER" -p </dev/null >/dev/null 2>&1
+"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 trap '"$WINESERVER" -k </dev/null >/dev/null 2>&1 || true' EXIT
 
 body="Z:$root/examples/sample-upload.body"
