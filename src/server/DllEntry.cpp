@@ -1,9 +1,12 @@
 // Exported entry points of TavrinUpload.dll. The object map and the class
 // objects behind them arrive with the component frame; until then the
-// library loads, serves no class and has nothing to register.
+// library loads and serves no class. Registration writes both classes'
+// registry entries and registers the embedded type library.
 #include <windows.h>
 
 #include <objbase.h>
+
+#include "registrar/ServerRegistration.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -27,10 +30,10 @@ STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* ppv)
 
 STDAPI DllRegisterServer()
 {
-    return S_OK;
+    return RegisterClassesAndTypeLib();
 }
 
 STDAPI DllUnregisterServer()
 {
-    return S_OK;
+    return UnregisterClassesAndTypeLib();
 }

@@ -8,6 +8,11 @@
 
 #include <utility>
 
+#ifdef _WIN32
+// From util/MessageText.h: the library's message text for an id, or null.
+BSTR LoadMessageText(UINT messageId) noexcept;
+#endif
+
 class BstrHolder
 {
 public:
@@ -31,8 +36,8 @@ public:
     {
         if (!source)
             return BstrHolder();
-        return BstrHolder(SysAllocStringByteLen(reinterpret_cast<LPCSTR>(source),
-                                                SysStringByteLen(source)));
+        return BstrHolder(
+            SysAllocStringByteLen(reinterpret_cast<LPCSTR>(source), SysStringByteLen(source)));
     }
 
     // Replaces the held string with a copy of zero-terminated text; null text
@@ -84,6 +89,17 @@ public:
         return S_OK;
     }
 
+#ifdef _WIN32
+    // Frees the held string and takes the text of a message from the
+    // library's string table. False, with the holder null, when the table
+    // has no text for the id.
+    bool LoadMessage(UINT messageId) noexcept
+    {
+        Attach(LoadMessageText(messageId));
+        return m_str != nullptr;
+    }
+#endif
+
     void Release() noexcept
     {
         if (m_str)
@@ -91,10 +107,22 @@ public:
         m_str = nullptr;
     }
 
-    BSTR Detach() noexcept { return std::exchange(m_str, nullptr); }
-    BSTR Get() const noexcept { return m_str; }
-    UINT Length() const noexcept { return SysStringLen(m_str); }
-    explicit operator bool() const noexcept { return m_str != nullptr; }
+    BSTR Detach() noexcept
+    {
+        return std::exchange(m_str, nullptr);
+    }
+    BSTR Get() const noexcept
+    {
+        return m_str;
+    }
+    UINT Length() const noexcept
+    {
+        return SysStringLen(m_str);
+    }
+    explicit operator bool() const noexcept
+    {
+        return m_str != nullptr;
+    }
 
     // Frees the held string and returns the address for an out parameter.
     BSTR* ReleaseAndGetAddressOf() noexcept

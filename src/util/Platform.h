@@ -84,4 +84,25 @@ LPWSTR CharNextW(LPCWSTR text);
 // Unsigned decimal with optional surrounding blanks.
 HRESULT VarUI4FromStr(const OLECHAR* text, LCID lcid, ULONG flags, ULONG* out);
 
+// Enough of the component model's base interface for neutral classes whose
+// Windows form derives from IUnknown.
+struct GUID
+{
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+};
+typedef GUID IID;
+typedef const IID& REFIID;
+typedef const OLECHAR* LPCOLESTR;
+#define STDMETHODCALLTYPE
+
+struct IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) = 0;
+    virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+    virtual ULONG STDMETHODCALLTYPE Release() = 0;
+};
+
 #endif

@@ -1,0 +1,79 @@
+// A registry kept in memory, with the behaviour of the real one where the
+// script interpreter can tell: names compare without regard to case, a key
+// with subkeys cannot be deleted, handles of a deleted key fail, and every
+// handle must be closed. Native tests and the fuzzer run scripts against it;
+// tests read back what was written and count the handles left open.
+#pragma once
+
+#include "registrar/RegistryAccess.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MemoryRegistry final : public RegistryAccess
+{
+public:
+    struct Value
+    {
+        DWORD type = 0;
+        std::vector<BYTE> data;
+    };
+
+    MemoryRegistry();
+    ~MemoryRegistry() override;
+
+    RegKey Root(RegRoot root) override;
+    LONG OpenKey(RegKey parent, LPCWSTR name, DWORD rights, RegKey* key) override;
+    LONG CreateKey(RegKey parent, LPCWSTR name, RegKey* key) override;
+    LONG SetValue(RegKey key, LPCWSTR name, DWORD type, const BYTE* data, DWORD size) override;
+    LONG DeleteValue(RegKey key, LPCWSTR name) override;
+    LONG DeleteKey(RegKey parent, LPCWSTR name) override;
+    LONG EnumFirstSubkey(RegKey key, LPWSTR name, DWORD capacity) override;
+    LONG CountSubkeys(RegKey key, DWORD* count) override;
+    LONG CloseKey(RegKey key) override;
+
+    // Test helpers. Paths name one key per segment, separated by a
+    // backslash, starting with the root's short name ("HKCR\Foo\Bar").
+    bool KeyExists(const std::u16string& path) const;
+    void CreatePath(const std::u16string& path);
+    // Null when the key or value does not exist; an empty name is the
+    // default value.
+    const Value* FindValue(const std::u16string& path, const std::u16string& name) const;
+    // Every key and value below the roots as sorted lines, for comparing
+    // whole registries.
+    std::vector<std::u16string> Dump() const;
+    size_t OpenHandles() const { return m_handles.size(); }
+    // Makes every later SetValue fail with `error` (0 lets them succeed).
+    void FailWrites(LONG error) { m_failWrites = error; }
+
+private:
+    struct Node;
+    struct NameLess
+    {
+        bool operator()(const std::u16string& a, const std::u16string& b) const;
+    };
+    struct Node
+    {
+        std::u16string name;
+        bool deleted = false;
+        std::map<std::u16string, std::shared_ptr<Node>, NameLess> children;
+        std::map<std::u16string, Value, NameLess> values;
+    };
+
+    std::shared_ptr<Node> NodeOf(RegKey key) const;
+    RegKey NewHandle(const std::shared_ptr<Node>& node);
+    LONG DeleteItself(const std::shared_ptr<Node>& node);
+    static bool Unlink(Node& parent, const std::shared_ptr<Node>& node);
+    const Node* FindPath(const std::u16string& path) const;
+    static void DumpNode(const Node& node, const std::u16string& path,
+                         std::vector<std::u16string>* lines);
+
+    std::shared_ptr<Node> m_roots[7];
+    std::map<uintptr_t, std::shared_ptr<Node>> m_handles;
+    uintptr_t m_nextHandle = 0x100;
+    LONG m_failWrites = 0;
+};

@@ -1,0 +1,78 @@
+// Loading a registry script from a module's resources and running it. The
+// module is mapped as a data file, so nothing in it runs; the script's 8-bit
+// text is converted under the conversion code page and applied to the Win32
+// registry.
+#include "registrar/RegObject.h"
+#include "registrar/RegScriptParser.h"
+#include "registrar/Win32Registry.h"
+#include "util/Handles.h"
+#include "util/TextConversion.h"
+
+#include <new>
+#include <vector>
+
+namespace {
+
+// The status of the thread's last error; a failure that left no error
+// number is still a failure.
+HRESULT StatusFromLastError()
+{
+    const DWORD error = GetLastError();
+    return error != 0 ? StatusFromError(static_cast<LONG>(error)) : E_FAIL;
+}
+
+HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR resource, LPCWSTR type,
+                    bool doRegister)
+{
+    ModuleHolder module(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module)
+        return StatusFromLastError();
+    HRSRC found = FindResourceW(module.Get(), resource, type);
+    if (!found)
+        return StatusFromLastError();
+    HGLOBAL loaded = LoadResource(module.Get(), found);
+    if (!loaded)
+        return StatusFromLastError();
+    const DWORD size = SizeofResource(module.Get(), found);
+    if (size == 0)
+        return StatusFromLastError();
+    const auto* bytes = static_cast<const char*>(LockResource(loaded));
+    if (!bytes)
+        return StatusFromLastError();
+    if (size == 0xFFFFFFFFu || size > 0x7FFFFFFEu)
+        return E_OUTOFMEMORY;
+    std::vector<WCHAR> text;
+    try {
+        text.resize(static_cast<size_t>(size) + 1);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    const int converted = MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size),
+                                              text.data(), static_cast<int>(size));
+    if (converted == 0)
+        return StatusFromLastError();
+    text[static_cast<size_t>(converted)] = 0;
+    Win32Registry registry;
+    CRegScriptParser parser(registrar, registry);
+    try {
+        return parser.RunScript(text.data(), doRegister);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace
+
+HRESULT CRegObject::RunScriptResource(LPCWSTR modulePath, WORD resourceId, LPCWSTR type,
+                                      bool doRegister)
+{
+    return RunResource(*this, modulePath, MAKEINTRESOURCEW(resourceId), type, doRegister);
+}
+
+HRESULT CRegObject::RunScriptResource(LPCWSTR modulePath, LPCWSTR resourceName, LPCWSTR type,
+                                      bool doRegister)
+{
+    if (!resourceName || !type)
+        return E_INVALIDARG;
+    return RunResource(*this, modulePath, resourceName, type, doRegister);
+}

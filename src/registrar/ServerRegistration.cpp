@@ -1,0 +1,172 @@
+// Class and type-library registration behind DllRegisterServer and
+// DllUnregisterServer. Scripts reach the library's path through the
+// variables Module and Module_Raw, with every single quote doubled so that
+// the path reads back unchanged from inside a quoted script token.
+#include "registrar/ServerRegistration.h"
+
+#include "TavrinUpload_h.h"
+#include "registrar/RegObject.h"
+#include "util/BstrHolder.h"
+#include "util/ComPtr.h"
+#include "util/ErrorMacros.h"
+#include "util/ModuleInstance.h"
+
+namespace {
+
+constexpr DWORD kPathSize = 260;
+constexpr HRESULT kPathTooLong = static_cast<HRESULT>(0x8007007A);
+
+struct ClassRegistration
+{
+    const CLSID* clsid;
+    UINT scriptId;
+};
+
+// In object-map order.
+const ClassRegistration kClasses[] = {
+    {&CLSID_Upload, 101},
+    {&CLSID_UploadFile, 102},
+};
+
+HRESULT StatusFromLastError()
+{
+    const DWORD error = GetLastError();
+    return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+// The file path of `instance` in a buffer of kPathSize characters.
+HRESULT ModulePath(HINSTANCE instance, WCHAR (&path)[kPathSize])
+{
+    const DWORD length = GetModuleFileNameW(instance, path, kPathSize);
+    if (length == 0)
+        return StatusFromLastError();
+    if (length == kPathSize)
+        return kPathTooLong;
+    return S_OK;
+}
+
+template <class RunScript> HRESULT RunWithModuleVariables(RunScript&& run)
+{
+    CRegObject registrar;
+    RETURN_IF_FAILED(AddCommonVariables(&registrar));
+    WCHAR path[kPathSize];
+    RETURN_IF_FAILED(ModulePath(ModuleInstance(), path));
+    WCHAR quoted[2 * kPathSize];
+    size_t length = 0;
+    for (const WCHAR* p = path; *p && length < 2 * kPathSize - 1; ++p) {
+        quoted[length++] = *p;
+        if (*p == L'\'' && length < 2 * kPathSize - 1)
+            quoted[length++] = L'\'';
+    }
+    quoted[length] = 0;
+    RETURN_IF_FAILED(registrar.AddVariable(L"Module", quoted));
+    RETURN_IF_FAILED(registrar.AddVariable(L"Module_Raw", quoted));
+    return run(registrar, path);
+}
+
+} // namespace
+
+HRESULT AddCommonVariables(IRegistrarBase* registrar)
+{
+    return registrar->AddVariable(L"APPID", L"");
+}
+
+HRESULT UpdateRegistryFromScript(UINT resourceId, bool doRegister)
+{
+    return RunWithModuleVariables([&](CRegObject& registrar, LPCWSTR path) {
+        return registrar.RunScriptResource(path, static_cast<WORD>(resourceId), L"REGISTRY",
+                                           doRegister);
+    });
+}
+
+HRESULT UpdateRegistryFromScript(LPCWSTR resourceName, bool doRegister)
+{
+    return RunWithModuleVariables([&](CRegObject& registrar, LPCWSTR path) {
+        return registrar.RunScriptResource(path, resourceName, L"REGISTRY", doRegister);
+    });
+}
+
+HRESULT RegisterClassesAndTypeLib()
+{
+    for (const ClassRegistration& entry : kClasses)
+        RETURN_IF_FAILED(UpdateRegistryFromScript(entry.scriptId, true));
+    return RegisterModuleTypeLib(ModuleInstance());
+}
+
+HRESULT UnregisterClassesAndTypeLib()
+{
+    for (const ClassRegistration& entry : kClasses)
+        RETURN_IF_FAILED(UpdateRegistryFromScript(entry.scriptId, false));
+    return UnregisterModuleTypeLib(ModuleInstance());
+}
+
+HRESULT LoadModuleTypeLib(HINSTANCE instance, BSTR* path, ITypeLib** typeLib)
+{
+    if (!path || !typeLib)
+        return E_POINTER;
+    *path = nullptr;
+    *typeLib = nullptr;
+    WCHAR file[kPathSize];
+    RETURN_IF_FAILED(ModulePath(instance, file));
+    // The last '.' after the last backslash starts the extension; without
+    // one, the end of the path does.
+    constexpr size_t kNone = static_cast<size_t>(-1);
+    size_t extension = kNone;
+    size_t length = 0;
+    for (; file[length]; ++length) {
+        if (file[length] == L'.')
+            extension = length;
+        else if (file[length] == L'\\')
+            extension = kNone;
+    }
+    if (extension == kNone)
+        extension = length;
+
+    ComPtr<ITypeLib> loaded;
+    HRESULT hr = LoadTypeLib(file, loaded.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) {
+        if (extension + 5 > kPathSize)
+            return E_FAIL;
+        lstrcpyW(file + extension, L".tlb");
+        RETURN_IF_FAILED(LoadTypeLib(file, loaded.ReleaseAndGetAddressOf()));
+    }
+    BstrHolder loadedPath;
+    RETURN_IF_FAILED(loadedPath.FromText(file));
+    if (!loadedPath.Get())
+        return E_OUTOFMEMORY;
+    *path = loadedPath.Detach();
+    *typeLib = loaded.Detach();
+    return S_OK;
+}
+
+HRESULT RegisterModuleTypeLib(HINSTANCE instance)
+{
+    BstrHolder path;
+    ComPtr<ITypeLib> typeLib;
+    RETURN_IF_FAILED(LoadModuleTypeLib(instance, path.ReleaseAndGetAddressOf(),
+                                       typeLib.ReleaseAndGetAddressOf()));
+    WCHAR helpDir[kPathSize] = {};
+    lstrcpynW(helpDir, path.Get(), kPathSize);
+    size_t keep = 0;
+    for (size_t i = 0; helpDir[i]; ++i) {
+        if (helpDir[i] == L'\\' || helpDir[i] == L'/' || helpDir[i] == L':')
+            keep = i + 1;
+    }
+    helpDir[keep] = 0;
+    return RegisterTypeLib(typeLib.Get(), path.Get(), helpDir);
+}
+
+HRESULT UnregisterModuleTypeLib(HINSTANCE instance)
+{
+    BstrHolder path;
+    ComPtr<ITypeLib> typeLib;
+    RETURN_IF_FAILED(LoadModuleTypeLib(instance, path.ReleaseAndGetAddressOf(),
+                                       typeLib.ReleaseAndGetAddressOf()));
+    TLIBATTR* attributes = nullptr;
+    RETURN_IF_FAILED(typeLib->GetLibAttr(&attributes));
+    const HRESULT hr =
+        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                          attributes->lcid, attributes->syskind);
+    typeLib->ReleaseTLibAttr(attributes);
+    return hr;
+}

@@ -1,0 +1,231 @@
+#include "ScriptTestText.h"
+#include "registrar/MemoryRegistry.h"
+#include "registrar/RegObject.h"
+#include "registrar/RegScriptParser.h"
+#include "registrar/ScriptBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Reads every token of `text` until the first failure; returns the tokens
+// read and the failing status.
+struct TokenRun
+{
+    std::vector<std::string> tokens;
+    HRESULT end;
+};
+
+TokenRun ReadAll(const std::string& text, size_t size = CRegScriptParser::kTokenSize)
+{
+    CRegObject registrar;
+    MemoryRegistry registry;
+    CRegScriptParser parser(registrar, registry);
+    const WideString wide = Wide(text);
+    parser.SetCursor(wide.c_str());
+    TokenRun run;
+    std::vector<WCHAR> token(size);
+    for (;;) {
+        run.end = parser.ReadToken(token.data(), size);
+        if (FAILED(run.end))
+            return run;
+        run.tokens.push_back(Narrow(token.data()));
+    }
+}
+
+TEST(RegScriptTokens, SplitsQuotedAndPlainTokens)
+{
+    struct Row
+    {
+        const char* label;
+        std::string text;
+        std::vector<std::string> tokens;
+        HRESULT end;
+    } rows[] = {
+        {"doubled quote", "'it''s'", {"it's"}, DISP_E_EXCEPTION},
+        {"closing quote ends the token", "'abc'def", {"abc", "def"}, DISP_E_EXCEPTION},
+        {"empty quoted token", "''", {""}, DISP_E_EXCEPTION},
+        {"equals is no separator", "Key=s 'x'", {"Key=s", "x"}, DISP_E_EXCEPTION},
+        {"braces are no separators", "{a} b{", {"{a}", "b{"}, DISP_E_EXCEPTION},
+        {"four whitespace characters", "\ta\r\nb c", {"a", "b", "c"}, DISP_E_EXCEPTION},
+        {"form feed is not whitespace", "a\fb", {"a\fb"}, DISP_E_EXCEPTION},
+        {"unterminated quote", "x 'abc", {"x"}, DISP_E_EXCEPTION},
+        {"quote doubled at the end", "'ab''", {}, DISP_E_EXCEPTION},
+        {"quoted brace stays a brace", "'}'", {"}"}, DISP_E_EXCEPTION},
+        {"whitespace only", " \r\n\t ", {}, DISP_E_EXCEPTION},
+        {"empty text", "", {}, DISP_E_EXCEPTION},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const TokenRun run = ReadAll(row.text);
+        EXPECT_EQ(row.tokens, run.tokens);
+        EXPECT_EQ(row.end, run.end);
+    }
+}
+
+TEST(RegScriptTokens, TokenHoldsAtMostTwoLessThanItsBuffer)
+{
+    struct Row
+    {
+        const char* label;
+        size_t size;
+        size_t length;
+        bool quoted;
+        bool fits;
+    } rows[] = {
+        {"4094 plain", 4096, 4094, false, true},   {"4095 plain", 4096, 4095, false, false},
+        {"4094 quoted", 4096, 4094, true, true},   {"4095 quoted", 4096, 4095, true, false},
+        {"value name 258", 260, 258, false, true}, {"value name 259", 260, 259, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::string body(row.length, 'k');
+        const std::string text = row.quoted ? "'" + body + "'" : body;
+        const TokenRun run = ReadAll(text, row.size);
+        if (row.fits) {
+            ASSERT_EQ(1u, run.tokens.size());
+            EXPECT_EQ(body, run.tokens[0]);
+        } else {
+            EXPECT_TRUE(run.tokens.empty());
+        }
+        EXPECT_EQ(DISP_E_EXCEPTION, run.end);
+    }
+}
+
+struct Expansion
+{
+    HRESULT status;
+    std::string text;
+};
+
+Expansion Expand(CRegObject& registrar, const std::string& text)
+{
+    MemoryRegistry registry;
+    CRegScriptParser parser(registrar, registry);
+    WideText expanded;
+    const WideString wide = Wide(text);
+    const HRESULT hr = parser.ExpandVariables(wide.c_str(), &expanded);
+    if (FAILED(hr)) {
+        EXPECT_EQ(nullptr, expanded.get()) << "no output on failure";
+    }
+    return {hr, Narrow(expanded.get())};
+}
+
+TEST(RegScriptExpansion, ReplacesReferencesByVariables)
+{
+    CRegObject registrar;
+    ASSERT_EQ(S_OK,
+              registrar.AddVariable(Wide("Module").c_str(), Wide("C:\\it''s\\x.dll").c_str()));
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide("APPID").c_str(), Wide("").c_str()));
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide("Loop").c_str(), Wide("%Module%").c_str()));
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide("MODULE").c_str(), Wide("second").c_str()));
+    const std::string longName(31, 'n');
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide(longName).c_str(), Wide("long").c_str()));
+    struct Row
+    {
+        const char* label;
+        std::string text;
+        Expansion expected;
+    } rows[] = {
+        {"plain text", "abc", {S_OK, "abc"}},
+        {"empty text", "", {S_OK, ""}},
+        {"reference", "'%MODULE%'", {S_OK, "'C:\\it''s\\x.dll'"}},
+        {"case-insensitive name", "%module%", {S_OK, "C:\\it''s\\x.dll"}},
+        {"double percent", "%%MODULE%%", {S_OK, "%MODULE%"}},
+        {"empty value", "[%APPID%]", {S_OK, "[]"}},
+        {"value not expanded again", "%Loop%", {S_OK, "%Module%"}},
+        {"31-character name", "%" + longName + "%", {S_OK, "long"}},
+        {"32-character name", "%" + longName + "n%", {E_FAIL, ""}},
+        {"percent at the end", "abc%", {DISP_E_EXCEPTION, ""}},
+        {"no closing percent", "%Module", {DISP_E_EXCEPTION, ""}},
+        {"unknown variable", "%Nope%", {DISP_E_EXCEPTION, ""}},
+        {"empty name is unknown", "a%%%b", {DISP_E_EXCEPTION, ""}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const Expansion got = Expand(registrar, row.text);
+        EXPECT_EQ(row.expected.status, got.status);
+        EXPECT_EQ(row.expected.text, got.text);
+    }
+}
+
+TEST(RegScriptExpansion, LongTextGrowsTheBuffer)
+{
+    CRegObject registrar;
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide("v").c_str(), Wide(std::string(3000, 'x')).c_str()));
+    const Expansion got = Expand(registrar, "%v%%v%.");
+    EXPECT_EQ(S_OK, got.status);
+    EXPECT_EQ(std::string(6000, 'x') + ".", got.text);
+}
+
+TEST(RegScriptExpansion, NullArgumentsAreRefused)
+{
+    CRegObject registrar;
+    MemoryRegistry registry;
+    CRegScriptParser parser(registrar, registry);
+    WideText expanded;
+    EXPECT_EQ(E_POINTER, parser.ExpandVariables(nullptr, &expanded));
+    EXPECT_EQ(E_POINTER, parser.ExpandVariables(Wide("x").c_str(), nullptr));
+}
+
+TEST(RegObject, FirstOfTwoSameNamedVariablesWins)
+{
+    CRegObject registrar;
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide("Name").c_str(), Wide("first").c_str()));
+    ASSERT_EQ(S_OK, registrar.AddVariable(Wide("NAME").c_str(), Wide("second").c_str()));
+    EXPECT_EQ(2u, registrar.Variables().Count()) << "no entry is replaced";
+    EXPECT_EQ("first", Narrow(registrar.Variables().Lookup(Wide("name").c_str())));
+    EXPECT_EQ(S_OK, registrar.ClearVariables());
+    EXPECT_EQ(0u, registrar.Variables().Count());
+    EXPECT_EQ(nullptr, registrar.Variables().Lookup(Wide("name").c_str()));
+}
+
+TEST(RegObject, VariableCopiesOutliveTheCallersText)
+{
+    CRegObject registrar;
+    WideString name = Wide("Name"), value = Wide("value");
+    ASSERT_EQ(S_OK, registrar.AddVariable(name.c_str(), value.c_str()));
+    name.assign(name.size(), 'z');
+    value.assign(value.size(), 'z');
+    EXPECT_EQ("value", Narrow(registrar.Variables().Lookup(Wide("name").c_str())));
+}
+
+TEST(RegObject, RefusesNullsAndCountsNoReferences)
+{
+    CRegObject registrar;
+    EXPECT_EQ(E_INVALIDARG, registrar.AddVariable(nullptr, Wide("v").c_str()));
+    EXPECT_EQ(E_INVALIDARG, registrar.AddVariable(Wide("n").c_str(), nullptr));
+    IRegistrarBase* base = &registrar;
+    void* out = &registrar;
+    EXPECT_EQ(E_NOTIMPL, base->QueryInterface(IID{}, &out));
+    EXPECT_EQ(&registrar, out) << "output left untouched";
+    EXPECT_EQ(1u, base->AddRef());
+    EXPECT_EQ(0u, base->Release());
+    EXPECT_EQ(0u, base->Release());
+}
+
+TEST(ScriptBuffer, SmallRequestsGetAThousandCharacters)
+{
+    EXPECT_EQ(1000u, CScriptBuffer(0).Capacity());
+    EXPECT_EQ(1000u, CScriptBuffer(99).Capacity());
+    EXPECT_EQ(100u, CScriptBuffer(100).Capacity());
+}
+
+TEST(ScriptBuffer, DoublesUntilTheAppendAndTerminatorFit)
+{
+    CScriptBuffer buffer(100);
+    const WideString chunk = Wide(std::string(99, 'a'));
+    ASSERT_TRUE(buffer.Append(chunk.c_str(), 99));
+    EXPECT_EQ(200u, buffer.Capacity()) << "99 + 1 is not below 100";
+    ASSERT_TRUE(buffer.Append(chunk.c_str(), 99));
+    ASSERT_TRUE(buffer.Append(chunk.c_str(), 99));
+    EXPECT_EQ(400u, buffer.Capacity());
+    EXPECT_EQ(297u, buffer.Length());
+    EXPECT_EQ(0, buffer.Text()[297]);
+    EXPECT_FALSE(buffer.Append(chunk.c_str(), SIZE_MAX - 10)) << "overflowing sum";
+    EXPECT_EQ(297u, buffer.Length());
+}
+
+} // namespace

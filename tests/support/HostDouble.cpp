@@ -1,0 +1,413 @@
+// The three host objects of HostDouble. Each is a member of the shared state,
+// counts its references without ever deleting itself, and routes every member
+// that the Upload object must not call to State::Unexpected.
+#include "support/HostDouble.h"
+
+#include "upload/AspHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr int32_t kNoTotal = -1;
+
+} // namespace
+
+// Defined once the state is complete: the host objects live inside it.
+HRESULT ReportUnexpected(HostDouble::State* state, const char* member);
+#define TU_HOST_UNEXPECTED(member) return ReportUnexpected(m_state, member)
+
+class ContextObject;
+class RequestObject;
+class ResponseObject;
+
+// Reference counting and the IUnknown of one host object.
+template <class Interface> class HostObjectBase : public Interface
+{
+public:
+    explicit HostObjectBase(HostDouble::State* state, const IID& iid, const char* name)
+        : m_state(state), m_iid(iid), m_name(name)
+    {}
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        if (m_refs <= 0) {
+            ADD_FAILURE() << m_name << ": Release without a reference";
+            return 0;
+        }
+        return static_cast<ULONG>(--m_refs);
+    }
+
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { TU_HOST_UNEXPECTED("GetTypeInfoCount"); }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override
+    {
+        TU_HOST_UNEXPECTED("GetTypeInfo");
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        TU_HOST_UNEXPECTED("GetIDsOfNames");
+    }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                        UINT*) override
+    {
+        TU_HOST_UNEXPECTED("Invoke");
+    }
+
+    long References() const noexcept { return m_refs; }
+
+protected:
+    HostDouble::State* m_state;
+
+private:
+    const IID& m_iid;
+    const char* m_name;
+    long m_refs = 0;
+};
+
+class ContextObject : public HostObjectBase<IScriptingContext>
+{
+public:
+    explicit ContextObject(HostDouble::State* state)
+        : HostObjectBase(state, IID_IScriptingContext, "IScriptingContext")
+    {}
+    STDMETHODIMP get_Request(IRequest** out) override;
+    STDMETHODIMP get_Response(IResponse** out) override;
+    STDMETHODIMP get_Server(IServer**) override { TU_HOST_UNEXPECTED("get_Server"); }
+    STDMETHODIMP get_Session(ISessionObject**) override { TU_HOST_UNEXPECTED("get_Session"); }
+    STDMETHODIMP get_Application(IApplicationObject**) override
+    {
+        TU_HOST_UNEXPECTED("get_Application");
+    }
+};
+
+class RequestObject : public HostObjectBase<IRequest>
+{
+public:
+    explicit RequestObject(HostDouble::State* state)
+        : HostObjectBase(state, IID_IRequest, "IRequest")
+    {}
+    STDMETHODIMP get_Item(BSTR, IDispatch**) override { TU_HOST_UNEXPECTED("Request.get_Item"); }
+    STDMETHODIMP get_QueryString(IRequestDictionary**) override
+    {
+        TU_HOST_UNEXPECTED("get_QueryString");
+    }
+    STDMETHODIMP get_Form(IRequestDictionary**) override { TU_HOST_UNEXPECTED("get_Form"); }
+    STDMETHODIMP get_Body(IRequestDictionary**) override { TU_HOST_UNEXPECTED("get_Body"); }
+    STDMETHODIMP get_ServerVariables(IRequestDictionary**) override
+    {
+        TU_HOST_UNEXPECTED("get_ServerVariables");
+    }
+    STDMETHODIMP get_ClientCertificate(IRequestDictionary**) override
+    {
+        TU_HOST_UNEXPECTED("get_ClientCertificate");
+    }
+    STDMETHODIMP get_Cookies(IRequestDictionary**) override
+    {
+        TU_HOST_UNEXPECTED("Request.get_Cookies");
+    }
+    STDMETHODIMP get_TotalBytes(__LONG32* total) override;
+    STDMETHODIMP BinaryRead(VARIANT* count, VARIANT* result) override;
+};
+
+class ResponseObject : public HostObjectBase<IResponse>
+{
+public:
+    explicit ResponseObject(HostDouble::State* state)
+        : HostObjectBase(state, IID_IResponse, "IResponse")
+    {}
+    STDMETHODIMP get_Buffer(VARIANT_BOOL*) override { TU_HOST_UNEXPECTED("get_Buffer"); }
+    STDMETHODIMP put_Buffer(VARIANT_BOOL) override { TU_HOST_UNEXPECTED("put_Buffer"); }
+    STDMETHODIMP get_ContentType(BSTR*) override { TU_HOST_UNEXPECTED("get_ContentType"); }
+    STDMETHODIMP put_ContentType(BSTR) override { TU_HOST_UNEXPECTED("put_ContentType"); }
+    STDMETHODIMP get_Expires(VARIANT*) override { TU_HOST_UNEXPECTED("get_Expires"); }
+    STDMETHODIMP put_Expires(__LONG32) override { TU_HOST_UNEXPECTED("put_Expires"); }
+    STDMETHODIMP get_ExpiresAbsolute(VARIANT*) override
+    {
+        TU_HOST_UNEXPECTED("get_ExpiresAbsolute");
+    }
+    STDMETHODIMP put_ExpiresAbsolute(DATE) override { TU_HOST_UNEXPECTED("put_ExpiresAbsolute"); }
+    STDMETHODIMP get_Cookies(IRequestDictionary**) override
+    {
+        TU_HOST_UNEXPECTED("Response.get_Cookies");
+    }
+    STDMETHODIMP get_Status(BSTR*) override { TU_HOST_UNEXPECTED("get_Status"); }
+    STDMETHODIMP put_Status(BSTR) override { TU_HOST_UNEXPECTED("put_Status"); }
+    STDMETHODIMP Add(BSTR, BSTR) override { TU_HOST_UNEXPECTED("Add"); }
+    STDMETHODIMP AddHeader(BSTR, BSTR) override { TU_HOST_UNEXPECTED("AddHeader"); }
+    STDMETHODIMP AppendToLog(BSTR) override { TU_HOST_UNEXPECTED("AppendToLog"); }
+    STDMETHODIMP BinaryWrite(VARIANT) override { TU_HOST_UNEXPECTED("BinaryWrite"); }
+    STDMETHODIMP Clear() override { TU_HOST_UNEXPECTED("Clear"); }
+    STDMETHODIMP End() override { TU_HOST_UNEXPECTED("End"); }
+    STDMETHODIMP Flush() override { TU_HOST_UNEXPECTED("Flush"); }
+    STDMETHODIMP Redirect(BSTR) override { TU_HOST_UNEXPECTED("Redirect"); }
+    STDMETHODIMP Write(VARIANT) override { TU_HOST_UNEXPECTED("Write"); }
+    STDMETHODIMP WriteBlock(short) override { TU_HOST_UNEXPECTED("WriteBlock"); }
+    STDMETHODIMP IsClientConnected(VARIANT_BOOL* connected) override;
+    STDMETHODIMP get_CharSet(BSTR*) override { TU_HOST_UNEXPECTED("get_CharSet"); }
+    STDMETHODIMP put_CharSet(BSTR) override { TU_HOST_UNEXPECTED("put_CharSet"); }
+    STDMETHODIMP Pics(BSTR) override { TU_HOST_UNEXPECTED("Pics"); }
+    STDMETHODIMP get_CacheControl(BSTR*) override { TU_HOST_UNEXPECTED("get_CacheControl"); }
+    STDMETHODIMP put_CacheControl(BSTR) override { TU_HOST_UNEXPECTED("put_CacheControl"); }
+};
+
+struct HostDouble::State
+{
+    State() : context(this), request(this), response(this) {}
+
+    HRESULT Unexpected(const char* member)
+    {
+        if (unexpected)
+            unexpected(member);
+        return E_NOTIMPL;
+    }
+    void Log(const char* member) { calls.emplace_back(member); }
+    int32_t Total() const
+    {
+        return announced != kNoTotal ? announced : static_cast<int32_t>(body.size());
+    }
+    HRESULT FillResult(int chunk, int32_t asked, VARIANT* result, int32_t* delivered);
+
+    ContextObject context;
+    RequestObject request;
+    ResponseObject response;
+
+    std::vector<uint8_t> body;
+    size_t served = 0;
+    int32_t announced = kNoTotal;
+    HostFaults faults;
+    int connectedChecks = 0;
+    int reads = 0;
+
+    std::vector<std::string> calls;
+    std::vector<int32_t> asked;
+    std::vector<int32_t> chunkSizes;
+    std::function<void(const char*)> unexpected;
+};
+
+HRESULT ReportUnexpected(HostDouble::State* state, const char* member)
+{
+    return state->Unexpected(member);
+}
+
+template <class Interface>
+STDMETHODIMP HostObjectBase<Interface>::QueryInterface(REFIID riid, void** out)
+{
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (riid == IID_IScriptingContext && m_iid == IID_IScriptingContext) {
+        m_state->Log("QueryInterface(IScriptingContext)");
+        if (FAILED(m_state->faults.contextQuery))
+            return m_state->faults.contextQuery;
+    } else if (riid != IID_IUnknown) {
+        m_state->Unexpected("QueryInterface for another interface");
+        return E_NOINTERFACE;
+    }
+    *out = static_cast<Interface*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ContextObject::get_Request(IRequest** out)
+{
+    m_state->Log("get_Request");
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (FAILED(m_state->faults.getRequest))
+        return m_state->faults.getRequest;
+    *out = &m_state->request;
+    (*out)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP ContextObject::get_Response(IResponse** out)
+{
+    m_state->Log("get_Response");
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (FAILED(m_state->faults.getResponse))
+        return m_state->faults.getResponse;
+    *out = &m_state->response;
+    (*out)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP RequestObject::get_TotalBytes(__LONG32* total)
+{
+    m_state->Log("get_TotalBytes");
+    if (!total)
+        return E_POINTER;
+    if (FAILED(m_state->faults.totalBytes))
+        return m_state->faults.totalBytes;
+    *total = m_state->Total();
+    return S_OK;
+}
+
+HRESULT HostDouble::State::FillResult(int chunk, int32_t askedCount, VARIANT* result,
+                                      int32_t* delivered)
+{
+    const size_t left = body.size() - served;
+    size_t n = std::min(static_cast<size_t>(std::max(askedCount, 0)), left);
+    if (faults.chunkLimit > 0)
+        n = std::min(n, static_cast<size_t>(faults.chunkLimit));
+    const ReadResult shape =
+        chunk == faults.wrongResultAtChunk ? faults.wrongResult : ReadResult::Bytes;
+    *delivered = 0;
+    switch (shape) {
+    case ReadResult::Empty:
+        return S_OK;
+    case ReadResult::Int4:
+        result->vt = VT_I4;
+        result->lVal = static_cast<LONG>(n);
+        return S_OK;
+    case ReadResult::NullByteArray:
+        result->vt = VT_ARRAY | VT_UI1;
+        result->parray = nullptr;
+        return S_OK;
+    case ReadResult::ShortArray:
+        result->parray = SafeArrayCreateVector(VT_I2, 0, static_cast<ULONG>(n / 2));
+        if (!result->parray)
+            return E_OUTOFMEMORY;
+        result->vt = VT_ARRAY | VT_I2;
+        return S_OK;
+    case ReadResult::Bytes:
+        break;
+    }
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(n));
+    if (!array)
+        return E_OUTOFMEMORY;
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(array, &data))) {
+        SafeArrayDestroy(array);
+        return E_FAIL;
+    }
+    std::copy_n(body.data() + served, n, static_cast<uint8_t*>(data));
+    SafeArrayUnaccessData(array);
+    served += n;
+    result->vt = VT_ARRAY | VT_UI1;
+    result->parray = array;
+    *delivered = static_cast<int32_t>(n);
+    return S_OK;
+}
+
+STDMETHODIMP RequestObject::BinaryRead(VARIANT* count, VARIANT* result)
+{
+    m_state->Log("BinaryRead");
+    const int chunk = ++m_state->reads;
+    if (!count || !result)
+        return E_POINTER;
+    if (count->vt != VT_I4)
+        return m_state->Unexpected("BinaryRead with a count that is not VT_I4");
+    if (result->vt != VT_EMPTY)
+        return m_state->Unexpected("BinaryRead into a result that is not empty");
+    const int32_t askedCount = count->lVal;
+    m_state->asked.push_back(askedCount);
+    if (chunk == m_state->faults.readFailsAtChunk)
+        return m_state->faults.readStatus;
+    int32_t delivered = 0;
+    const HRESULT hr = m_state->FillResult(chunk, askedCount, result, &delivered);
+    if (FAILED(hr))
+        return hr;
+    m_state->chunkSizes.push_back(delivered);
+    if (m_state->faults.writeBack == CountWriteBack::Delivered)
+        count->lVal = delivered;
+    return S_OK;
+}
+
+STDMETHODIMP ResponseObject::IsClientConnected(VARIANT_BOOL* connected)
+{
+    m_state->Log("IsClientConnected");
+    const int chunk = ++m_state->connectedChecks;
+    if (!connected)
+        return E_POINTER;
+    if (chunk == m_state->faults.connectedCheckFailsAtChunk)
+        return m_state->faults.connectedCheckStatus;
+    *connected = chunk == m_state->faults.clientGoneBeforeChunk ? VARIANT_FALSE : VARIANT_TRUE;
+    return S_OK;
+}
+
+HostDouble::HostDouble() : m_state(std::make_unique<State>())
+{
+    m_state->unexpected = [](const char* member) {
+        ADD_FAILURE() << "unexpected host call: " << member;
+    };
+}
+
+HostDouble::~HostDouble()
+{
+    if (References() != 0)
+        ADD_FAILURE() << "the host objects are still referenced " << References() << " times";
+}
+
+void HostDouble::SetBody(std::vector<uint8_t> body)
+{
+    m_state->body = std::move(body);
+    m_state->served = 0;
+}
+
+bool HostDouble::LoadBody(const std::wstring& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    if (!file)
+        return false;
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    if (file.bad())
+        return false;
+    SetBody(std::move(bytes));
+    return true;
+}
+
+void HostDouble::AnnounceTotal(int32_t total)
+{
+    m_state->announced = total;
+}
+
+HostFaults& HostDouble::Faults() noexcept
+{
+    return m_state->faults;
+}
+
+IUnknown* HostDouble::Context() noexcept
+{
+    return &m_state->context;
+}
+
+long HostDouble::References() const noexcept
+{
+    return m_state->context.References() + m_state->request.References() +
+           m_state->response.References();
+}
+
+const std::vector<std::string>& HostDouble::Calls() const noexcept
+{
+    return m_state->calls;
+}
+
+const std::vector<int32_t>& HostDouble::AskedCounts() const noexcept
+{
+    return m_state->asked;
+}
+
+const std::vector<int32_t>& HostDouble::ChunkSizes() const noexcept
+{
+    return m_state->chunkSizes;
+}
+
+int HostDouble::CallCount(const std::string& member) const
+{
+    return static_cast<int>(std::count(m_state->calls.begin(), m_state->calls.end(), member));
+}
+
+void HostDouble::SetUnexpectedCallHandler(std::function<void(const char* member)> handler)
+{
+    m_state->unexpected = std::move(handler);
+}

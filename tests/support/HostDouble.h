@@ -1,0 +1,127 @@
+// HostDouble stands in for the web server's ASP object model in tests: a
+// scripting context whose Request serves a request body from memory (or from
+// a file) in chunks and whose Response reports a connected client. Only the
+// calls that the Upload object may make work:
+//   QueryInterface for IScriptingContext on the context,
+//   IScriptingContext::get_Request and get_Response,
+//   IRequest::get_TotalBytes and BinaryRead,
+//   IResponse::IsClientConnected,
+// plus AddRef/Release (counted) and QueryInterface for IUnknown. Every other
+// member (IDispatch's included, and QueryInterface for any other interface)
+// is reported through the unexpected-call handler, which by default fails the
+// running GoogleTest test naming the member, and returns E_NOTIMPL (or
+// E_NOINTERFACE).
+//
+// The body is served once, as a real host serves it: bytes that BinaryRead
+// delivered are gone, and a later read (a retry after a failure) continues
+// after them. TotalBytes keeps announcing the whole size.
+//
+// Faults are programmed through Faults(); what the host saw is recorded
+// (calls in order, chunk sizes asked and delivered). The three host objects
+// live inside the double and are never deleted by Release: the double must
+// outlive every reference handed out, and References() tells how many are
+// still held, so a test can prove that they balance. The destructor fails the
+// test when some are still held.
+//
+// Typical use:
+//     HostDouble host;
+//     host.SetBody(bytes);
+//     host.Faults().clientGoneBeforeChunk = 2;
+//     request.OnStartPage(host.Context());
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unknwn.h>
+#include <vector>
+
+// The shape of the result that BinaryRead hands back.
+enum class ReadResult
+{
+    Bytes,         // VT_ARRAY | VT_UI1, a one-dimensional byte array
+    NullByteArray, // VT_ARRAY | VT_UI1 holding no array
+    Int4,          // VT_I4 holding the byte count
+    Empty,         // VT_EMPTY
+    ShortArray,    // VT_ARRAY | VT_I2 of count / 2 elements
+};
+
+// What BinaryRead writes back into the count it was given.
+enum class CountWriteBack
+{
+    Delivered, // the number of bytes in the result, as a real host does
+    Asked,     // leaves the asked count: claims more than it delivered
+};
+
+struct HostFaults
+{
+    // QueryInterface for IScriptingContext, get_Request and get_Response
+    // fail with these statuses when they are failures.
+    HRESULT contextQuery = S_OK;
+    HRESULT getRequest = S_OK;
+    HRESULT getResponse = S_OK;
+    // get_TotalBytes fails with this status when it is a failure.
+    HRESULT totalBytes = S_OK;
+    // Chunks are counted from 1 by the IsClientConnected / BinaryRead call
+    // that serves them; 0 means never.
+    int clientGoneBeforeChunk = 0;      // IsClientConnected says "gone"
+    int connectedCheckFailsAtChunk = 0; // IsClientConnected fails
+    HRESULT connectedCheckStatus = E_FAIL;
+    int readFailsAtChunk = 0; // BinaryRead fails, delivers nothing
+    HRESULT readStatus = E_FAIL;
+    int wrongResultAtChunk = 0; // BinaryRead returns wrongResult
+    ReadResult wrongResult = ReadResult::Int4;
+    // At most this many bytes per BinaryRead (short chunks); 0 = as asked.
+    int32_t chunkLimit = 0;
+    CountWriteBack writeBack = CountWriteBack::Delivered;
+};
+
+class HostDouble
+{
+public:
+    HostDouble();
+    ~HostDouble();
+    HostDouble(const HostDouble&) = delete;
+    HostDouble& operator=(const HostDouble&) = delete;
+
+    // The body served by BinaryRead; TotalBytes announces its size unless
+    // AnnounceTotal says otherwise.
+    void SetBody(std::vector<uint8_t> body);
+    // Serves the bytes of a file; false when it cannot be read.
+    bool LoadBody(const std::wstring& path);
+    // Makes TotalBytes announce total instead of the body's size (which may
+    // then be shorter or longer than announced).
+    void AnnounceTotal(int32_t total);
+
+    HostFaults& Faults() noexcept;
+
+    // The scripting context to hand to OnStartPage. No reference is added:
+    // the double owns it.
+    IUnknown* Context() noexcept;
+
+    // Number of references that callers still hold on the three objects.
+    long References() const noexcept;
+
+    // Host calls in order: "QueryInterface(IScriptingContext)",
+    // "get_Request", "get_Response", "get_TotalBytes", "IsClientConnected",
+    // "BinaryRead". AddRef/Release are not logged.
+    const std::vector<std::string>& Calls() const noexcept;
+    // The count that each BinaryRead was asked for, and the bytes it
+    // delivered in its result.
+    const std::vector<int32_t>& AskedCounts() const noexcept;
+    const std::vector<int32_t>& ChunkSizes() const noexcept;
+    // Number of calls to one member, by its name in Calls().
+    int CallCount(const std::string& member) const;
+
+    // Replaces the handler of calls that the Upload object must never make.
+    // The default fails the running test with the member's name.
+    void SetUnexpectedCallHandler(std::function<void(const char* member)> handler);
+
+    struct State;
+
+private:
+    std::unique_ptr<State> m_state;
+};

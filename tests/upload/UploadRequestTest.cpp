@@ -1,0 +1,390 @@
+#include "upload/UploadRequest.h"
+
+#include "support/HostDouble.h"
+#include "support/ThreadError.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kHead = "--XYZ\r\nContent-Disposition: form-data; name=\"file1\"; "
+                          "filename=\"a.bin\"\r\nContent-Type: application/octet-stream\r\n\r\n";
+const std::string kTail = "\r\n--XYZ--\r\n";
+
+// A multipart body of exactly total bytes with one file part whose content
+// is filled with letters.
+std::vector<uint8_t> MultipartBody(size_t total)
+{
+    const size_t frame = kHead.size() + kTail.size();
+    std::string text = kHead + std::string(total > frame ? total - frame : 0, 'q') + kTail;
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+std::string ContentOf(CUploadRequest& request, int32_t index)
+{
+    const CAspUploadFormField& field = *request.Body()->Fields().ElementAt(index);
+    return std::string(reinterpret_cast<const char*>(field.data), field.size);
+}
+
+class UploadRequestTest : public testing::Test
+{
+protected:
+    void SetUp() override { ClearThreadError(); }
+    void TearDown() override { m_request.OnEndPage(); }
+
+    void StartPage() { ASSERT_EQ(S_OK, m_request.OnStartPage(m_host.Context())); }
+
+    HostDouble m_host;
+    CUploadRequest m_request;
+};
+
+// What a failure leaves and what the next call then does.
+enum class After
+{
+    MarkSetNothingKept, // the next call succeeds with nothing, asks nothing
+    DiscardedMarkClear, // the next call asks the host again
+};
+
+struct FailureRow
+{
+    const char* label;
+    bool startPage;
+    std::function<void(HostDouble&, CUploadRequest&)> arrange;
+    HRESULT status;
+    const wchar_t* message; // null: no error information
+    After after;
+    HRESULT secondStatus; // of the next call
+    int32_t secondCount;  // records after the next call
+};
+
+const HRESULT kHostStatus = static_cast<HRESULT>(0x80070005); // a host's own failure
+
+std::vector<FailureRow> FailureRows()
+{
+    auto body = [](HostDouble& host, CUploadRequest&) { host.SetBody(MultipartBody(600000)); };
+    auto notBytes = [body](ReadResult shape) {
+        return [body, shape](HostDouble& host, CUploadRequest& request) {
+            body(host, request);
+            host.Faults().wrongResultAtChunk = 1;
+            host.Faults().wrongResult = shape;
+        };
+    };
+    const wchar_t* kNotBytes = L"Fail to Request -> BinaryRead";
+    return {
+        {"no host", false, body, CO_E_NOT_SUPPORTED, L"Only use in ASP environment",
+         After::MarkSetNothingKept, S_OK, 0},
+        {"TotalBytes fails", true,
+         [body](HostDouble& host, CUploadRequest& request) {
+             body(host, request);
+             host.Faults().totalBytes = kHostStatus;
+         },
+         kHostStatus, nullptr, After::MarkSetNothingKept, S_OK, 0},
+        {"total above MaxSize", true,
+         [body](HostDouble& host, CUploadRequest& request) {
+             body(host, request);
+             request.SetMaxSize(599999);
+         },
+         DISP_E_OVERFLOW, L"The file size is over the limitation set", After::MarkSetNothingKept,
+         S_OK, 0},
+        {"IsClientConnected fails", true,
+         [body](HostDouble& host, CUploadRequest& request) {
+             body(host, request);
+             host.Faults().connectedCheckFailsAtChunk = 1;
+             host.Faults().connectedCheckStatus = kHostStatus;
+         },
+         kHostStatus, nullptr, After::DiscardedMarkClear, S_FALSE, 1},
+        {"client gone before the second chunk", true,
+         [body](HostDouble& host, CUploadRequest& request) {
+             body(host, request);
+             host.Faults().clientGoneBeforeChunk = 2;
+         },
+         // The host has only the rest of the body left to give, which holds
+         // no delimiter line at its start.
+         E_ABORT, L"User abort upload", After::DiscardedMarkClear, S_FALSE, 0},
+        {"BinaryRead fails", true,
+         [body](HostDouble& host, CUploadRequest& request) {
+             body(host, request);
+             host.Faults().readFailsAtChunk = 1;
+             host.Faults().readStatus = kHostStatus;
+         },
+         kHostStatus, nullptr, After::DiscardedMarkClear, S_FALSE, 1},
+        {"result is VT_I4", true, notBytes(ReadResult::Int4), E_POINTER, kNotBytes,
+         After::DiscardedMarkClear, S_FALSE, 1},
+        {"result is VT_EMPTY", true, notBytes(ReadResult::Empty), E_POINTER, kNotBytes,
+         After::DiscardedMarkClear, S_FALSE, 1},
+        {"result is an array of VT_I2", true, notBytes(ReadResult::ShortArray), E_POINTER,
+         kNotBytes, After::DiscardedMarkClear, S_FALSE, 1},
+        {"result is a byte array type holding no array", true, notBytes(ReadResult::NullByteArray),
+         E_POINTER, kNotBytes, After::DiscardedMarkClear, S_FALSE, 1},
+        {"body not multipart", true,
+         [](HostDouble& host, CUploadRequest&) {
+             host.SetBody(
+                 Bytes("--XYZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nno end"));
+         },
+         // The host has nothing left to give: an empty body holds no items.
+         DISP_E_EXCEPTION, L"Invalid upload file format", After::DiscardedMarkClear, S_FALSE, 0},
+    };
+}
+
+TEST_F(UploadRequestTest, EachFailureReportsItsMessageAndLeavesItsState)
+{
+    const std::wstring source = RegisteredUploadProgId();
+    for (const FailureRow& row : FailureRows()) {
+        SCOPED_TRACE(row.label);
+        HostDouble host;
+        CUploadRequest request;
+        ClearThreadError();
+        row.arrange(host, request);
+        if (row.startPage) {
+            ASSERT_EQ(S_OK, request.OnStartPage(host.Context()));
+        }
+
+        EXPECT_EQ(row.status, request.ReadAndParse());
+        const ThreadError error = TakeThreadError();
+        if (row.message) {
+            ASSERT_TRUE(error.present);
+            EXPECT_EQ(row.message, error.description);
+            EXPECT_EQ(source, error.source);
+            EXPECT_TRUE(IsEqualGUID(GUID_NULL, error.guid));
+        } else {
+            EXPECT_FALSE(error.present) << "a host status carries no message";
+        }
+        EXPECT_FALSE(request.Body()->HasBody());
+        EXPECT_EQ(0, request.Count());
+        EXPECT_EQ(row.after == After::MarkSetNothingKept, request.IsParsed());
+
+        const size_t callsBefore = host.Calls().size();
+        EXPECT_EQ(row.secondStatus, request.ReadAndParse());
+        EXPECT_EQ(row.secondCount, request.Count());
+        if (row.after == After::MarkSetNothingKept) {
+            EXPECT_EQ(callsBefore, host.Calls().size()) << "the host was asked again";
+        } else {
+            ASSERT_LT(callsBefore, host.Calls().size()) << "the host was not asked again";
+            EXPECT_EQ("get_TotalBytes", host.Calls()[callsBefore]);
+        }
+        request.OnEndPage();
+    }
+}
+
+TEST_F(UploadRequestTest, BodyArrivesInChunksOfTheFixedSize)
+{
+    m_host.SetBody(MultipartBody(600000));
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ((std::vector<int32_t>{262144, 262144, 262144}), m_host.AskedCounts());
+    EXPECT_EQ((std::vector<int32_t>{262144, 262144, 75712}), m_host.ChunkSizes());
+    EXPECT_EQ((std::vector<std::string>{"QueryInterface(IScriptingContext)", "get_Request",
+                                        "get_Response", "get_TotalBytes", "IsClientConnected",
+                                        "BinaryRead", "IsClientConnected", "BinaryRead",
+                                        "IsClientConnected", "BinaryRead"}),
+              m_host.Calls());
+    EXPECT_EQ(600000, m_request.Body()->BodyLength());
+    EXPECT_EQ(600000, m_request.Body()->BodyCapacity());
+    ASSERT_EQ(1, m_request.Count());
+    const size_t contentSize = 600000 - kHead.size() - kTail.size();
+    EXPECT_EQ(std::string(contentSize, 'q'), ContentOf(m_request, 0));
+}
+
+TEST_F(UploadRequestTest, CapturedClientBodyIsReadAndSplitIntoItsParts)
+{
+    // curl's upload of thirteen small parts and one 1 MiB file.
+    const std::string path = std::string(TAVRIN_CAPTURE_DIR) + "curl-utf8.body";
+    ASSERT_TRUE(m_host.LoadBody(std::wstring(path.begin(), path.end())));
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ((std::vector<int32_t>{262144, 262144, 262144, 262144, 2013}), m_host.ChunkSizes());
+    ASSERT_EQ(14, m_request.Count());
+    const CAspUploadFormField& big = *m_request.Body()->Fields().ElementAt(12);
+    EXPECT_EQ(1048576, big.size);
+    EXPECT_EQ(65001, m_request.PageCode()) << "the UTF-8 names fix the page code";
+}
+
+TEST_F(UploadRequestTest, SizeLimitIsComparedSignedBeforeAnyRead)
+{
+    const struct
+    {
+        const char* label;
+        int32_t maxSize;
+        int32_t total;
+        HRESULT status;
+        int reads;
+    } rows[] = {
+        {"exactly MaxSize", 1000, 1000, S_FALSE, 1},
+        {"MaxSize + 1", 1000, 1001, DISP_E_OVERFLOW, 0},
+        {"MaxSize 0", 0, 1000, DISP_E_OVERFLOW, 0},
+        {"negative MaxSize", -1, 1000, DISP_E_OVERFLOW, 0},
+        {"largest MaxSize", INT_MAX, 1000, S_FALSE, 1},
+        {"empty request", 1000, 0, S_OK, 0},
+        {"empty request, negative MaxSize", -5, 0, S_OK, 0},
+        {"negative total", 1000, -7, S_OK, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostDouble host;
+        CUploadRequest request;
+        host.SetBody(MultipartBody(row.total > 0 ? row.total : 0));
+        host.AnnounceTotal(row.total);
+        request.SetMaxSize(row.maxSize);
+        ASSERT_EQ(S_OK, request.OnStartPage(host.Context()));
+        EXPECT_EQ(row.status, request.ReadAndParse());
+        EXPECT_EQ(row.reads, host.CallCount("BinaryRead"));
+        EXPECT_EQ(row.reads, host.CallCount("IsClientConnected"));
+        EXPECT_EQ(row.reads, request.Count());
+        request.OnEndPage();
+        ClearThreadError();
+    }
+}
+
+TEST_F(UploadRequestTest, EmptyRequestReadsNothingAndStaysDone)
+{
+    StartPage();
+    EXPECT_EQ(S_OK, m_request.ReadAndParse());
+    EXPECT_EQ(S_OK, m_request.ReadAndParse());
+    EXPECT_EQ(0, m_request.Count());
+    EXPECT_EQ(1, m_host.CallCount("get_TotalBytes"));
+    EXPECT_EQ(0, m_host.CallCount("BinaryRead"));
+}
+
+TEST_F(UploadRequestTest, ShortChunksAreReadUntilTheTotal)
+{
+    m_host.SetBody(MultipartBody(5000));
+    m_host.Faults().chunkLimit = 1000;
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ((std::vector<int32_t>(5, 1000)), m_host.ChunkSizes());
+    EXPECT_EQ((std::vector<int32_t>(5, 262144)), m_host.AskedCounts());
+    EXPECT_EQ(1, m_request.Count());
+}
+
+TEST_F(UploadRequestTest, ChunkShorterThanTheHostClaimsEndsReading)
+{
+    m_host.SetBody(MultipartBody(5000));
+    m_host.Faults().chunkLimit = 1000;
+    m_host.Faults().writeBack = CountWriteBack::Asked;
+    StartPage();
+    EXPECT_EQ(DISP_E_EXCEPTION, m_request.ReadAndParse()) << "a truncated body is no multipart";
+    EXPECT_EQ(1, m_host.CallCount("BinaryRead"));
+    EXPECT_EQ(L"Invalid upload file format", TakeThreadError().description);
+}
+
+TEST_F(UploadRequestTest, HostWithNothingLeftEndsReadingWithoutHanging)
+{
+    m_host.AnnounceTotal(600000);
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ(1, m_host.CallCount("BinaryRead"));
+    EXPECT_EQ(0, m_request.Count());
+}
+
+TEST_F(UploadRequestTest, BytesBeyondTheAnnouncedTotalAreNotStored)
+{
+    std::vector<uint8_t> body = MultipartBody(300);
+    const std::vector<uint8_t> announced = body;
+    body.insert(body.end(), 5000, 'x');
+    m_host.SetBody(body);
+    m_host.AnnounceTotal(300);
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ(300, m_request.Body()->BodyLength());
+    EXPECT_EQ(300, m_request.Body()->BodyCapacity());
+    EXPECT_EQ(1, m_request.Count());
+}
+
+TEST_F(UploadRequestTest, SuccessfulParseIsNotRepeated)
+{
+    // The first line is a bare "--", so no delimiter is found and there are
+    // no items; parsing again from where that search stopped would find
+    // the delimiter on the next line and change the answer.
+    m_host.SetBody(Bytes("--\r\n--XYZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n"
+                         "1\r\n--XYZ--\r\n"));
+    StartPage();
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ(0, m_request.Count());
+    EXPECT_EQ(S_OK, m_request.ReadAndParse());
+    EXPECT_EQ(0, m_request.Count());
+    EXPECT_EQ(1, m_host.CallCount("get_TotalBytes"));
+}
+
+TEST_F(UploadRequestTest, HeldBodyIsParsedWithoutTheHost)
+{
+    const std::vector<uint8_t> body = MultipartBody(400);
+    ASSERT_EQ(S_OK, m_request.Body()->AllocBody(400));
+    m_request.Body()->AppendBody(body.data(), 400);
+    EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
+    EXPECT_EQ(1, m_request.Count());
+    EXPECT_TRUE(m_host.Calls().empty());
+}
+
+TEST_F(UploadRequestTest, ResetKeepsABodySharedWithItems)
+{
+    m_host.SetBody(MultipartBody(400));
+    StartPage();
+    ASSERT_EQ(S_FALSE, m_request.ReadAndParse());
+    std::shared_ptr<CUploadBody> taken = m_request.SharedBody();
+    const std::string content = ContentOf(m_request, 0);
+
+    m_request.ResetBody();
+    EXPECT_FALSE(m_request.IsParsed());
+    EXPECT_NE(taken.get(), m_request.Body());
+    EXPECT_EQ(0, m_request.Count());
+    ASSERT_EQ(1, taken->Fields().GetSize()) << "the item's records were emptied";
+    const CAspUploadFormField& field = *taken->Fields().ElementAt(0);
+    EXPECT_EQ(content, std::string(reinterpret_cast<const char*>(field.data), field.size));
+
+    taken.reset();
+    CUploadBody* alone = m_request.Body();
+    m_request.ResetBody();
+    EXPECT_EQ(alone, m_request.Body()) << "an unshared body is emptied in place";
+}
+
+TEST_F(UploadRequestTest, StartPageHoldsRequestAndResponseOnly)
+{
+    StartPage();
+    EXPECT_EQ(2, m_host.References()) << "the context must be released";
+    StartPage();
+    EXPECT_EQ(2, m_host.References()) << "a second page start leaked the first references";
+    m_request.OnEndPage();
+    EXPECT_EQ(0, m_host.References());
+}
+
+TEST_F(UploadRequestTest, FailedStartPageHoldsNothing)
+{
+    const struct
+    {
+        const char* label;
+        HRESULT HostFaults::*fault;
+        std::vector<std::string> calls;
+    } rows[] = {
+        {"no scripting context", &HostFaults::contextQuery, {"QueryInterface(IScriptingContext)"}},
+        {"get_Request fails",
+         &HostFaults::getRequest,
+         {"QueryInterface(IScriptingContext)", "get_Request"}},
+        {"get_Response fails",
+         &HostFaults::getResponse,
+         {"QueryInterface(IScriptingContext)", "get_Request", "get_Response"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        HostDouble host;
+        CUploadRequest request;
+        host.Faults().*row.fault = kHostStatus;
+        EXPECT_EQ(kHostStatus, request.OnStartPage(host.Context()));
+        EXPECT_EQ(row.calls, host.Calls());
+        EXPECT_EQ(0, host.References());
+        EXPECT_EQ(CO_E_NOT_SUPPORTED, request.ReadAndParse()) << "a failed start binds nothing";
+        ClearThreadError();
+    }
+    EXPECT_EQ(E_POINTER, m_request.OnStartPage(nullptr));
+}
+
+} // namespace
