@@ -43,7 +43,12 @@ function(tavrin_test name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${T_LIBS} tavrin_test_support)
-  add_test(NAME ${name} COMMAND ${name}
-           --gtest_output=xml:${CMAKE_BINARY_DIR}/results/${name}.xml)
+  # Under Wine the report path must be a Windows path: drive Z: is the root
+  # of the Linux file system.
+  set(report ${CMAKE_BINARY_DIR}/results/${name}.xml)
+  if(WIN32)
+    set(report Z:${report})
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${report})
   set_tests_properties(${name} PROPERTIES LABELS gtest)
 endfunction()

@@ -65,6 +65,25 @@ int32_t DecodeBytes(const uint8_t* bytes, int32_t length, UINT codePage, BSTR* o
     return converted;
 }
 
+// Plain ASCII means the same text under every ANSI code page, so a run
+// that classified as ASCII is widened directly instead of asking the
+// converter twice; names are mostly ASCII and splitting many small fields
+// spends much of its time here.
+int32_t WidenAscii(const uint8_t* bytes, int32_t length, BSTR* out)
+{
+    *out = nullptr;
+    if (length <= 0)
+        return 0;
+    BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (!text)
+        return kDecodeOutOfMemory;
+    for (int32_t i = 0; i < length; ++i)
+        text[i] = bytes[i];
+    text[length] = 0;
+    *out = text;
+    return length;
+}
+
 int32_t DecodeUnderPageCode(const uint8_t* bytes, int32_t length, PageCodeAccess& pageCode,
                             BSTR* out)
 {
@@ -73,8 +92,7 @@ int32_t DecodeUnderPageCode(const uint8_t* bytes, int32_t length, PageCodeAccess
     if (current == kPageCodeAutomatic) {
         switch (ClassifyUtf8(bytes, length)) {
         case 0:
-            codePage = CP_ACP;
-            break;
+            return WidenAscii(bytes, length, out);
         case 1:
             pageCode.PutPageCode(kPageCodeUtf8);
             codePage = CP_UTF8;
