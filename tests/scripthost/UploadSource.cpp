@@ -1,0 +1,193 @@
+// Upload objects for the script host: see UploadSource.h.
+#include "UploadSource.h"
+
+#include "ScriptSite.h"
+#include "TavrinUpload_h.h"
+#include "server/Module.h"
+#include "support/HostDouble.h"
+#include "upload/ASPUpload.h"
+#include "upload/UploadNative.h"
+#include "util/BstrHolder.h"
+#include "util/Handles.h"
+
+#include <vector>
+
+namespace {
+
+using GetClassObjectCall = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadNowCall = HRESULT(STDAPICALLTYPE*)();
+
+class Source final : public UploadSource
+{
+public:
+    explicit Source(const UploadSourceOptions& options) : m_options(options) {}
+
+    bool Init()
+    {
+        if (m_options.registered)
+            return true;
+        if (m_options.dllPath.empty())
+            return RegisterTypeLibraryOf(ModulePath(nullptr));
+        m_dll.Reset(LoadLibraryW(m_options.dllPath.c_str()));
+        if (!m_dll) {
+            WriteUtf8Line(L"FAIL: cannot load " + m_options.dllPath);
+            return false;
+        }
+        m_getClassObject = reinterpret_cast<GetClassObjectCall>(
+            reinterpret_cast<void*>(GetProcAddress(m_dll.Get(), "DllGetClassObject")));
+        m_canUnloadNow = reinterpret_cast<CanUnloadNowCall>(
+            reinterpret_cast<void*>(GetProcAddress(m_dll.Get(), "DllCanUnloadNow")));
+        if (!m_getClassObject || !m_canUnloadNow) {
+            WriteUtf8Line(L"FAIL: " + m_options.dllPath + L" lacks its entry points");
+            return false;
+        }
+        return RegisterTypeLibraryOf(m_options.dllPath);
+    }
+
+    HRESULT NewUpload(bool fed, IDispatch** out) override
+    {
+        ComPtr<IUpload> upload;
+        HRESULT hr = Create(upload);
+        if (FAILED(hr))
+            return hr;
+        if (fed && FAILED(hr = Feed(upload.Get())))
+            return hr;
+        *out = upload.Detach();
+        return S_OK;
+    }
+
+    bool CanUnload() override
+    {
+        if (m_options.registered && !m_canUnloadNow)
+            FindRegisteredServer();
+        if (m_canUnloadNow)
+            return m_canUnloadNow() == S_OK;
+        return _Module.GetLockCount() == 0;
+    }
+
+    long HostReferences() const
+    {
+        long references = 0;
+        for (const auto& host : m_hosts)
+            references += host->References();
+        return references;
+    }
+
+private:
+    static std::wstring ModulePath(HMODULE module)
+    {
+        wchar_t path[MAX_PATH];
+        const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
+        return std::wstring(path, n);
+    }
+
+    static bool RegisterTypeLibraryOf(const std::wstring& path)
+    {
+        ComPtr<ITypeLib> library;
+        const HRESULT hr =
+            LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, library.ReleaseAndGetAddressOf());
+        if (FAILED(hr)) {
+            wchar_t status[16];
+            wsprintfW(status, L"0x%08X", static_cast<unsigned>(hr));
+            WriteUtf8Line(L"FAIL: cannot register the type library of " + path + L": " + status);
+            return false;
+        }
+        return true;
+    }
+
+    // The entry points of the DLL that serves the registered class, once it
+    // has been loaded by creating an object.
+    void FindRegisteredServer()
+    {
+        wchar_t clsid[64];
+        StringFromGUID2(CLSID_Upload, clsid, 64);
+        const std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
+        wchar_t path[MAX_PATH];
+        LONG size = sizeof path;
+        if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS)
+            return;
+        if (HMODULE server = GetModuleHandleW(path))
+            m_canUnloadNow = reinterpret_cast<CanUnloadNowCall>(
+                reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
+    }
+
+    HRESULT Create(ComPtr<IUpload>& upload)
+    {
+        if (m_options.registered)
+            return CoCreateInstance(CLSID_Upload, nullptr, CLSCTX_INPROC_SERVER, IID_IUpload,
+                                    reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
+        if (m_getClassObject) {
+            ComPtr<IClassFactory> factory;
+            HRESULT hr =
+                m_getClassObject(CLSID_Upload, IID_IClassFactory,
+                                 reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+            if (FAILED(hr))
+                return hr;
+            return factory->CreateInstance(
+                nullptr, IID_IUpload, reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
+        }
+        CComObject<CComASPUpload>* object = nullptr;
+        HRESULT hr = CComObject<CComASPUpload>::CreateInstance(&object);
+        if (FAILED(hr))
+            return hr;
+        upload = ComPtr<IUpload>(static_cast<IUpload*>(object));
+        return S_OK;
+    }
+
+    HRESULT Feed(IUpload* upload)
+    {
+        switch (m_options.feed) {
+        case BodyFeed::None:
+            return S_OK;
+        case BodyFeed::HostRequest: {
+            auto host = std::make_unique<HostDouble>();
+            host->SetUnexpectedCallHandler([](const char* member) {
+                WriteUtf8Line(L"FAIL: unexpected host call " +
+                              std::wstring(member, member + strlen(member)));
+                // Stop at once: unwinding through the script engine could hang.
+                TerminateProcess(GetCurrentProcess(), 3);
+            });
+            if (!host->LoadBody(m_options.bodyPath))
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            IUnknown* context = host->Context();
+            m_hosts.push_back(std::move(host));
+            return upload->OnStartPage(context);
+        }
+        case BodyFeed::LoadFromFile: {
+            BstrHolder path(SysAllocString(m_options.bodyPath.c_str()));
+            if (!path)
+                return E_OUTOFMEMORY;
+            // The native slot right after IUpload's members.
+            return static_cast<IUploadNative*>(upload)->LoadBodyFromFile(path.Get());
+        }
+        }
+        return E_INVALIDARG;
+    }
+
+    UploadSourceOptions m_options;
+    ModuleHolder m_dll;
+    GetClassObjectCall m_getClassObject = nullptr;
+    CanUnloadNowCall m_canUnloadNow = nullptr;
+    // Each stand-in host must outlive the Upload object bound to it.
+    std::vector<std::unique_ptr<HostDouble>> m_hosts;
+};
+
+} // namespace
+
+std::unique_ptr<UploadSource> MakeUploadSource(const UploadSourceOptions& options)
+{
+    auto source = std::make_unique<Source>(options);
+    if (!source->Init())
+        return nullptr;
+    return source;
+}
+
+bool CheckHostReferencesReleased(UploadSource& source)
+{
+    const long references = static_cast<Source&>(source).HostReferences();
+    if (references == 0)
+        return true;
+    WriteUtf8Line(L"FAIL: " + std::to_wstring(references) +
+                  L" host references still held after the script ended");
+    return false;
+}

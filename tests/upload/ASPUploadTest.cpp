@@ -1,0 +1,298 @@
+#include "upload/ASPUpload.h"
+
+#include "server/Module.h"
+#include "support/TempDir.h"
+#include "support/ThreadError.h"
+#include "support/UploadFixture.h"
+#include "util/BstrHolder.h"
+#include "util/VariantHolder.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+std::wstring NameOf(IUploadFile* item)
+{
+    const TextResult name = ReadText(item, &IUploadFile::get_Name);
+    return name.untouched ? L"<none>" : name.text;
+}
+
+const std::vector<BodyPart> kThreeParts = {
+    {"file1", "a.txt", "text/plain", "first"},
+    {"title", nullptr, nullptr, "second"},
+    {"file1", "b.txt", "text/plain", "third"},
+};
+
+class UploadObjectTest : public UploadTest
+{
+};
+
+TEST_F(UploadObjectTest, PositionsAreReadAtTheWidthOfTheirType)
+{
+    Serve(kThreeParts);
+    struct Row
+    {
+        const char* label;
+        VARTYPE type;
+        LONG bits; // written to the whole 32-bit field before the type is set
+        const wchar_t* name;
+    } rows[] = {
+        {"I2 0", VT_I2, 0, L"file1"},
+        {"I2 with high garbage", VT_I2, 0x00050001, L"title"},
+        {"UI2 with high garbage", VT_UI2, static_cast<LONG>(0xFFFF0001), L"title"},
+        {"I4 2", VT_I4, 2, L"file1"},
+        {"UI4 1", VT_UI4, 1, L"title"},
+        {"INT 1", VT_INT, 1, L"title"},
+        {"UINT 1", VT_UINT, 1, L"title"},
+        {"I2 -1", VT_I2, 0xFFFF, L"<none>"},
+        {"I4 -1", VT_I4, -1, L"<none>"},
+        {"I4 Count", VT_I4, 3, L"<none>"},
+        {"UI4 above every position", VT_UI4, static_cast<LONG>(0xFFFFFFFF), L"<none>"},
+        {"I1 is no position", VT_I1, 1, L"<none>"},
+        {"UI1 is no position", VT_UI1, 1, L"<none>"},
+        {"BOOL is no position", VT_BOOL, 0, L"<none>"},
+        {"EMPTY", VT_EMPTY, 0, L"<none>"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        VARIANT index;
+        VariantInit(&index);
+        index.lVal = row.bits;
+        index.vt = row.type;
+        EXPECT_EQ(row.name, NameOf(Item(index).Get()));
+    }
+}
+
+TEST_F(UploadObjectTest, NamesFoldOnlyAsciiLettersAndTheFirstMatchWins)
+{
+    Serve({{"file1", "a.txt", nullptr, "first"},
+           {"\xC3\x84x", nullptr, nullptr, "umlaut"},
+           {"FILE1", nullptr, nullptr, "second"},
+           {nullptr, nullptr, nullptr, "unnamed"}});
+    struct Row
+    {
+        const wchar_t* name;
+        long size; // -1: no record
+    } rows[] = {
+        {L"file1", 5},  {L"FILE1", 5}, {L"File1", 5},   {L"\xC4x", 6}, {L"\xC4X", 6},
+        {L"\xE4x", -1}, {L"file", -1}, {L"file1 ", -1}, {L"", -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
+        LONG size = -1;
+        const HRESULT hr = ItemNamed(row.name)->get_Size(&size);
+        EXPECT_EQ(row.size < 0 ? S_FALSE : S_OK, hr);
+        EXPECT_EQ(row.size < 0 ? 0 : row.size, size);
+    }
+    VARIANT nullName;
+    nullName.vt = VT_BSTR;
+    nullName.bstrVal = nullptr;
+    EXPECT_EQ(L"<none>", NameOf(Item(nullName).Get()));
+}
+
+TEST_F(UploadObjectTest, ByReferenceIndexBehavesLikeItsValue)
+{
+    Serve(kThreeParts);
+    VARIANT position;
+    position.vt = VT_I2;
+    position.iVal = 1;
+    VARIANT byReference;
+    byReference.vt = VT_BYREF | VT_VARIANT;
+    byReference.pvarVal = &position;
+    EXPECT_EQ(L"title", NameOf(Item(byReference).Get()));
+
+    VariantHolder name;
+    name->vt = VT_BSTR;
+    name->bstrVal = SysAllocString(L"TITLE");
+    byReference.pvarVal = name.Get();
+    EXPECT_EQ(L"title", NameOf(Item(byReference).Get()));
+
+    byReference.pvarVal = nullptr;
+    EXPECT_EQ(L"<none>", NameOf(Item(byReference).Get()));
+
+    LONG value = 1;
+    VARIANT otherReference;
+    otherReference.vt = VT_BYREF | VT_I4;
+    otherReference.plVal = &value;
+    EXPECT_EQ(L"<none>", NameOf(Item(otherReference).Get()));
+}
+
+TEST_F(UploadObjectTest, EveryItemCallMakesANewObject)
+{
+    Serve(kThreeParts);
+    ComPtr<IUploadFile> a = Item(0);
+    ComPtr<IUploadFile> b = Item(0);
+    EXPECT_NE(a.Get(), b.Get());
+    EXPECT_EQ(NameOf(a.Get()), NameOf(b.Get()));
+}
+
+TEST_F(UploadObjectTest, NullResultAddressesAreRefused)
+{
+    Serve(kThreeParts);
+    VARIANT index;
+    index.vt = VT_I4;
+    index.lVal = 0;
+    EXPECT_EQ(E_POINTER, m_upload->get_Item(index, nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->get_Count(nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->get_MaxSize(nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->get_PageCode(nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->get_About(nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->OnStartPage(nullptr));
+}
+
+TEST_F(UploadObjectTest, SettingsStartAtTheirDefaultsAndTakeAnyValue)
+{
+    LONG value = 0;
+    EXPECT_EQ(S_OK, m_upload->get_MaxSize(&value));
+    EXPECT_EQ(10485760, value);
+    EXPECT_EQ(65535, PageCode());
+    for (LONG set : {-5L, 0L, 936L}) {
+        EXPECT_EQ(S_OK, m_upload->put_MaxSize(set));
+        EXPECT_EQ(S_OK, m_upload->get_MaxSize(&value));
+        EXPECT_EQ(set, value);
+        EXPECT_EQ(S_OK, m_upload->put_PageCode(set));
+        EXPECT_EQ(set, PageCode());
+    }
+}
+
+TEST_F(UploadObjectTest, AboutIsOneLineOfText)
+{
+    BstrHolder about;
+    ASSERT_EQ(S_OK, m_upload->get_About(about.ReleaseAndGetAddressOf()));
+    const std::wstring text(about.Get(), about.Length());
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(std::wstring::npos, text.find_first_of(L"\r\n"));
+}
+
+TEST_F(UploadObjectTest, CountWithoutAHostFailsOnceWithItsMessage)
+{
+    ClearThreadError();
+    LONG count = -1;
+    EXPECT_EQ(CO_E_NOT_SUPPORTED, m_upload->get_Count(&count));
+    EXPECT_EQ(-1, count);
+    EXPECT_EQ(L"Only use in ASP environment", TakeThreadError().description);
+    EXPECT_EQ(0, Count());
+}
+
+TEST_F(UploadObjectTest, FailedItemLeavesTheResultUntouched)
+{
+    Serve("--XyZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nnever closed");
+    VARIANT index;
+    index.vt = VT_I4;
+    index.lVal = 0;
+    VARIANT result;
+    result.vt = VT_I4;
+    result.lVal = 777;
+    EXPECT_EQ(DISP_E_EXCEPTION, m_upload->get_Item(index, &result));
+    EXPECT_EQ(VT_I4, result.vt);
+    EXPECT_EQ(777, result.lVal);
+    EXPECT_EQ(L"Invalid upload file format", TakeThreadError().description);
+}
+
+TEST_F(UploadObjectTest, ItemsKeepWorkingAfterThePageEnds)
+{
+    Serve(kThreeParts);
+    ComPtr<IUploadFile> item = Item(1);
+    EXPECT_EQ(S_OK, m_upload->OnEndPage());
+    EXPECT_EQ(0, m_host.References());
+    EXPECT_EQ(L"title", NameOf(item.Get()));
+    EXPECT_EQ(L"file1", NameOf(Item(2).Get()));
+}
+
+TEST_F(UploadObjectTest, SecondStartPageReleasesTheFirstHost)
+{
+    HostDouble first;
+    ASSERT_EQ(S_OK, m_upload->OnStartPage(first.Context()));
+    EXPECT_EQ(2, first.References());
+    Serve(kThreeParts);
+    EXPECT_EQ(0, first.References());
+    EXPECT_EQ(3, Count());
+}
+
+TEST_F(UploadObjectTest, DroppedUploadLivesAsLongAsItsItem)
+{
+    // Every live object holds one lock on the module.
+    const LONG withUpload = _Module.GetLockCount();
+    Serve(kThreeParts);
+    ComPtr<IUploadFile> item = Item(0);
+    m_upload.Reset();
+    EXPECT_EQ(withUpload + 1, _Module.GetLockCount());
+    EXPECT_EQ(L"file1", NameOf(item.Get()));
+    VariantHolder text;
+    EXPECT_EQ(S_OK, item->get_Content(VARIANT_TRUE, text.Get()));
+    EXPECT_EQ(std::wstring(L"first"), text->bstrVal);
+    item.Reset();
+    EXPECT_EQ(withUpload - 1, _Module.GetLockCount());
+    EXPECT_EQ(0, m_host.References());
+}
+
+class UploadBodyFileTest : public UploadTest
+{
+protected:
+    HRESULT Load(const std::wstring& path)
+    {
+        BstrHolder text(SysAllocString(path.c_str()));
+        return m_upload->LoadBodyFromFile(text.Get());
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(UploadBodyFileTest, LoadedBodyIsSplitWithoutAHost)
+{
+    const std::wstring path = m_dir.Path(L"body");
+    ASSERT_TRUE(WriteWholeFile(path, MultipartBody(kThreeParts)));
+    ASSERT_EQ(S_OK, m_upload->put_PageCode(936));
+    ASSERT_EQ(S_OK, Load(path));
+    EXPECT_EQ(65535, PageCode());
+    EXPECT_EQ(3, Count());
+    EXPECT_EQ(L"title", NameOf(Item(1).Get()));
+}
+
+TEST_F(UploadBodyFileTest, UnreadableFileIsAFailureStatus)
+{
+    const HRESULT hr = Load(m_dir.Path(L"missing"));
+    EXPECT_TRUE(FAILED(hr));
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), hr);
+}
+
+TEST_F(UploadBodyFileTest, ItemsTakenBeforeAReloadKeepTheirRecords)
+{
+    Serve(kThreeParts);
+    ComPtr<IUploadFile> old = Item(2);
+    const std::wstring path = m_dir.Path(L"body");
+    ASSERT_TRUE(WriteWholeFile(path, MultipartBody({{"new", "n.txt", "image/png", "n"}})));
+    ASSERT_EQ(S_OK, Load(path));
+    EXPECT_EQ(1, Count());
+    EXPECT_EQ(L"new", NameOf(Item(0).Get()));
+
+    EXPECT_EQ(L"file1", NameOf(old.Get()));
+    EXPECT_EQ(L"b.txt", ReadText(old.Get(), &IUploadFile::get_FilePath).text);
+    EXPECT_EQ(L"text/plain", ReadText(old.Get(), &IUploadFile::get_ContentType).text);
+    VariantHolder text;
+    ASSERT_EQ(S_OK, old->get_Content(VARIANT_TRUE, text.Get()));
+    EXPECT_EQ(std::wstring(L"third"), text->bstrVal);
+}
+
+TEST_F(UploadBodyFileTest, SaveVariantNeverReplacesAFile)
+{
+    const std::wstring path = m_dir.Path(L"exists");
+    ASSERT_TRUE(WriteWholeFile(path, "keep"));
+    VariantHolder value;
+    value->vt = VT_BSTR;
+    value->bstrVal = SysAllocString(L"new");
+    BstrHolder pathText(SysAllocString(path.c_str()));
+    ClearThreadError();
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS),
+              m_upload->SaveVariantToFile(pathText.Get(), *value.Get()));
+    EXPECT_EQ(L"Fail to create file", TakeThreadError().description);
+    EXPECT_EQ("keep", ReadWholeFileForTest(path));
+
+    BstrHolder newPath(SysAllocString(m_dir.Path(L"new").c_str()));
+    EXPECT_EQ(S_OK, m_upload->SaveVariantToFile(newPath.Get(), *value.Get()));
+    EXPECT_EQ(std::string("\xFF\xFEn\0e\0w\0\0\0", 10), ReadWholeFileForTest(m_dir.Path(L"new")));
+    EXPECT_FALSE(TakeThreadError().present);
+}
+
+} // namespace
