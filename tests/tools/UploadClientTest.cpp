@@ -6,7 +6,7 @@
 // test did not set up.
 #include "UploadClient.h"
 
-#include "UploadNativeCalls.h"
+#include "upload/UploadNative.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ protected:
     }
 };
 
-class UploadDouble : public DoubleBase<IUploadNativeCalls>
+class UploadDouble : public DoubleBase<IUploadNative>
 {
 public:
     UploadDouble() : DoubleBase(IID_IUpload) {}

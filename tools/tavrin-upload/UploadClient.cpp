@@ -5,7 +5,7 @@
 // that just failed.
 #include "UploadClient.h"
 
-#include "UploadNativeCalls.h"
+#include "upload/UploadNative.h"
 #include "util/BstrHolder.h"
 #include "util/VariantHolder.h"
 
@@ -82,7 +82,12 @@ Outcome UploadClient::LoadBody(const std::u16string& path)
     if (!bstrPath)
         return {E_OUTOFMEMORY, PlatformMessage(E_OUTOFMEMORY)};
     SetErrorInfo(0, nullptr);
-    HRESULT hr = NativeCallsOf(m_upload.Get())->LoadBodyFromFile(bstrPath.Get());
+    // LoadBodyFromFile has no interface ID: the Upload object places it in
+    // its IUpload function table right after IUpload's own members, which is
+    // what IUploadNative declares. m_upload came from the TavrinUpload.Upload
+    // class, so the same pointer reaches that slot.
+    IUploadNative* native = static_cast<IUploadNative*>(m_upload.Get());
+    HRESULT hr = native->LoadBodyFromFile(bstrPath.Get());
     if (hr == S_OK)
         return {};
     // The load may answer with a bare platform error number (a positive
