@@ -4,8 +4,8 @@
 // the path reads back unchanged from inside a quoted script token.
 #include "registrar/ServerRegistration.h"
 
-#include "TavrinUpload_h.h"
 #include "registrar/RegObject.h"
+#include "server/ObjectMap.h"
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 #include "util/ErrorMacros.h"
@@ -15,18 +15,6 @@ namespace {
 
 constexpr DWORD kPathSize = 260;
 constexpr HRESULT kPathTooLong = static_cast<HRESULT>(0x8007007A);
-
-struct ClassRegistration
-{
-    const CLSID* clsid;
-    UINT scriptId;
-};
-
-// In object-map order.
-const ClassRegistration kClasses[] = {
-    {&CLSID_Upload, 101},
-    {&CLSID_UploadFile, 102},
-};
 
 HRESULT StatusFromLastError()
 {
@@ -48,7 +36,7 @@ HRESULT ModulePath(HINSTANCE instance, WCHAR (&path)[kPathSize])
 template <class RunScript> HRESULT RunWithModuleVariables(RunScript&& run)
 {
     CRegObject registrar;
-    RETURN_IF_FAILED(AddCommonVariables(&registrar));
+    RETURN_IF_FAILED(_Module.AddCommonVariables(&registrar));
     WCHAR path[kPathSize];
     RETURN_IF_FAILED(ModulePath(ModuleInstance(), path));
     WCHAR quoted[2 * kPathSize];
@@ -86,17 +74,19 @@ HRESULT UpdateRegistryFromScript(LPCWSTR resourceName, bool doRegister)
     });
 }
 
-HRESULT RegisterClassesAndTypeLib()
+// The category step of each class does nothing: no class names any
+// component category.
+HRESULT RegisterClassesAndTypeLib(ObjectMapEntry* map)
 {
-    for (const ClassRegistration& entry : kClasses)
-        RETURN_IF_FAILED(UpdateRegistryFromScript(entry.scriptId, true));
+    for (ObjectMapEntry& entry : ObjectMapEntries(map))
+        RETURN_IF_FAILED(entry.UpdateClassRegistry(TRUE));
     return RegisterModuleTypeLib(ModuleInstance());
 }
 
-HRESULT UnregisterClassesAndTypeLib()
+HRESULT UnregisterClassesAndTypeLib(ObjectMapEntry* map)
 {
-    for (const ClassRegistration& entry : kClasses)
-        RETURN_IF_FAILED(UpdateRegistryFromScript(entry.scriptId, false));
+    for (ObjectMapEntry& entry : ObjectMapEntries(map))
+        RETURN_IF_FAILED(entry.UpdateClassRegistry(FALSE));
     return UnregisterModuleTypeLib(ModuleInstance());
 }
 

@@ -10,6 +10,7 @@
 #include <oaidl.h>
 
 struct IRegistrarBase;
+struct ObjectMapEntry;
 
 // Adds the variables every script of this module may use ("APPID").
 HRESULT AddCommonVariables(IRegistrarBase* registrar);
@@ -19,10 +20,11 @@ HRESULT AddCommonVariables(IRegistrarBase* registrar);
 HRESULT UpdateRegistryFromScript(UINT resourceId, bool doRegister);
 HRESULT UpdateRegistryFromScript(LPCWSTR resourceName, bool doRegister);
 
-// Every class in object-map order, then the type library. The first failure
-// ends the walk; what was done before it stays.
-HRESULT RegisterClassesAndTypeLib();
-HRESULT UnregisterClassesAndTypeLib();
+// Every class of the object map in order (its UpdateClassRegistry), then the
+// type library. The first failure ends the walk; what was done before it
+// stays.
+HRESULT RegisterClassesAndTypeLib(ObjectMapEntry* map);
+HRESULT UnregisterClassesAndTypeLib(ObjectMapEntry* map);
 
 // Loads the type library of `instance`'s file, or of the .tlb file of the
 // same name. On success *path (the file that loaded) and *typeLib belong to

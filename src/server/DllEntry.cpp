@@ -1,39 +1,55 @@
-// Exported entry points of TavrinUpload.dll. The object map and the class
-// objects behind them arrive with the component frame; until then the
-// library loads and serves no class. Registration writes both classes'
-// registry entries and registers the embedded type library.
+// Exported entry points of TavrinUpload.dll and the library's object map.
+// The load notification binds the map to the module; DllGetClassObject
+// serves each class's one cached class object from it; registration runs
+// each class's registry script in map order, then registers the type
+// library. Unload releases the class objects and tears the module down.
 #include <windows.h>
 
 #include <objbase.h>
 
+#include "TavrinUpload_h.h"
 #include "registrar/ServerRegistration.h"
+#include "server/ObjectMap.h"
+#include "upload/ASPUpload.h"
+#include "uploadfile/UploadFileObject.h"
+
+namespace {
+
+// Upload first, then UploadFile: registration and lookup follow this order.
+BEGIN_OBJECT_MAP(g_objectMap)
+OBJECT_ENTRY(CLSID_Upload, CComASPUpload, 101)
+OBJECT_ENTRY(CLSID_UploadFile, CComUploadFile, 102)
+END_OBJECT_MAP()
+
+} // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
+        ObjectMapInit(_Module, g_objectMap, instance, LIBID_TAVRINUPLOADLib);
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        ObjectMapTerm(_Module);
+    }
     return TRUE;
 }
 
 STDAPI DllCanUnloadNow()
 {
-    return S_OK;
+    return _Module.GetLockCount() == 0 ? S_OK : S_FALSE;
 }
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, LPVOID* ppv)
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return ObjectMapGetClassObject(_Module, clsid, iid, ppv);
 }
 
 STDAPI DllRegisterServer()
 {
-    return RegisterClassesAndTypeLib();
+    return RegisterClassesAndTypeLib(g_objectMap);
 }
 
 STDAPI DllUnregisterServer()
 {
-    return UnregisterClassesAndTypeLib();
+    return UnregisterClassesAndTypeLib(g_objectMap);
 }

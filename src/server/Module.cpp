@@ -1,12 +1,14 @@
-// The module object's lock count, termination list and teardown, and the
-// process-wide instance `_Module`.
+// The module object's lock count, termination list, teardown and
+// registration operations. The process-wide instance `_Module` is defined in
+// ModuleState.cpp, in order with the rest of the library's static state.
 #include "server/Module.h"
 
+#include "registrar/ServerRegistration.h"
 #include "server/AtlException.h"
 
-#include <new>
+#include <objidl.h>
 
-CComModule _Module;
+#include <new>
 
 CComModule::CComModule() noexcept : m_size(sizeof(CComModule))
 {
@@ -31,6 +33,41 @@ LONG CComModule::Unlock() noexcept
 LONG CComModule::GetLockCount() noexcept
 {
     return m_lockCount;
+}
+
+HRESULT CComModule::GetGITPtr(IGlobalInterfaceTable** git) noexcept
+{
+    if (!git)
+        return E_POINTER;
+    *git = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CComModule::AddCommonVariables(IRegistrarBase* registrar) noexcept
+{
+    if (!registrar)
+        return E_POINTER;
+    return ::AddCommonVariables(registrar);
+}
+
+HRESULT CComModule::UpdateRegistryThroughRegistrar(UINT, BOOL) noexcept
+{
+    return E_FAIL;
+}
+
+HRESULT CComModule::UpdateRegistryThroughRegistrar(LPCWSTR, BOOL) noexcept
+{
+    return E_FAIL;
+}
+
+HRESULT CComModule::UpdateRegistryFromScript(UINT resourceId, BOOL doRegister) noexcept
+{
+    return ::UpdateRegistryFromScript(resourceId, doRegister != FALSE);
+}
+
+HRESULT CComModule::UpdateRegistryFromScript(LPCWSTR resourceName, BOOL doRegister) noexcept
+{
+    return ::UpdateRegistryFromScript(resourceName, doRegister != FALSE);
 }
 
 HRESULT CComModule::AddTermFunc(TermFunc func, DWORD_PTR context) noexcept

@@ -8,9 +8,17 @@
 // library's static data (before the first load notification) and destroyed
 // after the unload notification; every part of the frame reaches it by that
 // name. Other instances exist only in tests.
+//
+// Its registration operations are virtual, so that the registry scripts run
+// through the module that owns the object map; they forward to the
+// registrar's functions.
 #pragma once
 
 #include <windows.h>
+
+struct IGlobalInterfaceTable;
+struct IRegistrarBase;
+struct ObjectMapEntry;
 
 class CComModule
 {
@@ -28,6 +36,24 @@ public:
     virtual LONG Lock() noexcept;
     virtual LONG Unlock() noexcept;
     virtual LONG GetLockCount() noexcept;
+
+    // Kept for the layout of the operation table; the library hands out no
+    // interfaces across apartments. E_NOTIMPL with *git null.
+    virtual HRESULT GetGITPtr(IGlobalInterfaceTable** git) noexcept;
+
+    // Sets the variables every registry script of the module may use
+    // ("APPID", empty).
+    virtual HRESULT AddCommonVariables(IRegistrarBase* registrar) noexcept;
+
+    // Registration through a separately installed registrar component, which
+    // the library does not use: always E_FAIL.
+    virtual HRESULT UpdateRegistryThroughRegistrar(UINT resourceId, BOOL doRegister) noexcept;
+    virtual HRESULT UpdateRegistryThroughRegistrar(LPCWSTR resourceName, BOOL doRegister) noexcept;
+
+    // Runs the library's "REGISTRY" resource of the given number (or name)
+    // in register (TRUE) or unregister mode.
+    virtual HRESULT UpdateRegistryFromScript(UINT resourceId, BOOL doRegister) noexcept;
+    virtual HRESULT UpdateRegistryFromScript(LPCWSTR resourceName, BOOL doRegister) noexcept;
 
     // Pushes a callback at the head of the termination list, so callbacks
     // run newest first. E_OUTOFMEMORY (and nothing added) when the node
@@ -47,6 +73,10 @@ public:
     void SetLibId(const GUID& libid) noexcept { m_libid = libid; }
     const GUID& LibId() const noexcept { return m_libid; }
 
+    // The object map bound at initialisation (ObjectMap.h), or null.
+    void SetObjectMap(ObjectMapEntry* map) noexcept { m_objectMap = map; }
+    ObjectMapEntry* GetObjectMap() const noexcept { return m_objectMap; }
+
 private:
     struct TermNode
     {
@@ -61,6 +91,7 @@ private:
     TermNode* m_termHead = nullptr;
     CRITICAL_SECTION m_typeInfoSection;
     GUID m_libid = {};
+    ObjectMapEntry* m_objectMap = nullptr; // not owned: a static table
 };
 
 // Holds the section for one scope.

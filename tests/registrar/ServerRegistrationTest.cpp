@@ -1,6 +1,7 @@
 #include "registrar/ServerRegistration.h"
 #include "TavrinUpload_h.h"
 #include "registrar/RegObject.h"
+#include "server/ObjectMap.h"
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 #include "util/ModuleInstance.h"
@@ -61,6 +62,9 @@ TEST(RunScriptResource, ByNameRunsBothModesWithTheModuleVariables)
 
 TEST(RunScriptResource, FailuresCarryTheirStatus)
 {
+    // The script tests leave the built library registered in the prefix; a
+    // failed run must leave that as it was.
+    const bool registered = KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload.1");
     CRegObject registrar;
     const std::wstring file = ModuleFile();
     EXPECT_EQ(E_INVALIDARG, registrar.RunScriptResource(file.c_str(), nullptr, L"REGISTRY", true));
@@ -78,7 +82,7 @@ TEST(RunScriptResource, FailuresCarryTheirStatus)
     EXPECT_EQ(DISP_E_EXCEPTION,
               registrar.RunScriptResource(file.c_str(), WORD(101), L"REGISTRY", true))
         << "no variables set: %MODULE% is unknown";
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload.1"));
+    EXPECT_EQ(registered, KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload.1"));
 }
 
 TEST(ModuleTypeLib, LoadsTheEmbeddedLibrary)
@@ -136,6 +140,12 @@ TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheFile)
 
 namespace {
 
+// The library's two classes as its map names them for registration.
+BEGIN_OBJECT_MAP(g_classes)
+OBJECT_ENTRY_NON_CREATEABLE(CLSID_Upload, 101)
+OBJECT_ENTRY_NON_CREATEABLE(CLSID_UploadFile, 102)
+END_OBJECT_MAP()
+
 TEST(ServerRegistration, UnregisteringWhatWasNeverRegistered)
 {
     if (KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload") ||
@@ -146,8 +156,62 @@ TEST(ServerRegistration, UnregisteringWhatWasNeverRegistered)
     // The scripts succeed; the result is then the type library removal's,
     // which Wine gives as E_INVALIDARG for a library it does not know.
     EXPECT_EQ(E_INVALIDARG, UnregisterModuleTypeLib(ModuleInstance()));
-    EXPECT_EQ(E_INVALIDARG, UnregisterClassesAndTypeLib());
+    EXPECT_EQ(E_INVALIDARG, UnregisterClassesAndTypeLib(g_classes));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+}
+
+} // namespace
+
+namespace {
+
+// Registration functions that record each call as "<tag><+|->" and fail
+// where a test says so.
+std::string g_calls;
+char g_failingTag = 0;
+
+template <char tag> HRESULT WINAPI RecordRegistration(BOOL doRegister)
+{
+    g_calls += tag;
+    g_calls += doRegister ? '+' : '-';
+    return tag == g_failingTag ? E_ACCESSDENIED : S_OK;
+}
+
+#define RECORDING_ENTRY(tag)                                                                       \
+    {&CLSID_Upload, &RecordRegistration<tag>, nullptr,      nullptr, nullptr, 0,                   \
+     nullptr,       &NoClassCategories,       &NoObjectMain},
+
+BEGIN_OBJECT_MAP(g_recordingMap)
+RECORDING_ENTRY('A')
+RECORDING_ENTRY('B')
+RECORDING_ENTRY('C')
+END_OBJECT_MAP()
+
+// Each walk stops at a failing class before the type library step, so the
+// prefix's registry is left untouched.
+TEST(ServerRegistration, WalksTheMapInOrderAndStopsAtTheFirstFailure)
+{
+    struct Row
+    {
+        const char* label;
+        HRESULT (*walk)(ObjectMapEntry*);
+        char failing;
+        const char* calls;
+    };
+    const Row rows[] = {
+        {"register, first fails", RegisterClassesAndTypeLib, 'A', "A+"},
+        {"register, second fails", RegisterClassesAndTypeLib, 'B', "A+B+"},
+        {"register, last fails", RegisterClassesAndTypeLib, 'C', "A+B+C+"},
+        {"unregister, first fails", UnregisterClassesAndTypeLib, 'A', "A-"},
+        {"unregister, second fails", UnregisterClassesAndTypeLib, 'B', "A-B-"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        g_calls.clear();
+        g_failingTag = row.failing;
+        EXPECT_EQ(E_ACCESSDENIED, row.walk(g_recordingMap));
+        EXPECT_EQ(row.calls, g_calls);
+    }
+    g_failingTag = 0;
 }
 
 } // namespace

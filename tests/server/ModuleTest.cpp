@@ -1,6 +1,7 @@
 // The module object's lock count, termination list and teardown, on module
 // objects of the test's own so that the library's module stays untouched.
 #include "server/Module.h"
+#include "registrar/RegObject.h"
 #include "util/Handles.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,25 @@ TEST(Module, TypeInfoSectionExcludesOtherThreads)
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread.Get(), 100));
     module.LeaveTypeInfoSection();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.Get(), 5000));
+}
+
+TEST(Module, CommonVariablesHoldAnEmptyAppId)
+{
+    CComModule module;
+    CRegObject registrar;
+    ASSERT_EQ(S_OK, module.AddCommonVariables(&registrar));
+    EXPECT_EQ(1u, registrar.Variables().Count());
+    ASSERT_NE(nullptr, registrar.Variables().Lookup(L"APPID"));
+    EXPECT_STREQ(L"", registrar.Variables().Lookup(L"APPID"));
+    EXPECT_EQ(E_POINTER, module.AddCommonVariables(nullptr));
+}
+
+TEST(Module, RegistrationThroughASeparateRegistrarComponentIsRefused)
+{
+    CComModule module;
+    EXPECT_EQ(E_FAIL, module.UpdateRegistryThroughRegistrar(101u, TRUE));
+    EXPECT_EQ(E_FAIL, module.UpdateRegistryThroughRegistrar(102u, FALSE));
+    EXPECT_EQ(E_FAIL, module.UpdateRegistryThroughRegistrar(L"REGISTRY", TRUE));
 }
 
 } // namespace

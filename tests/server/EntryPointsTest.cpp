@@ -1,0 +1,222 @@
+// The exported entry points of the built TavrinUpload.dll, loaded afresh by
+// each test, so that every test starts from a library that was just loaded:
+// nothing cached, lock count 0.
+#include "TavrinUpload_h.h"
+#include "util/ComPtr.h"
+#include "util/Handles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using CanUnloadNowFunc = HRESULT(STDAPICALLTYPE*)();
+using GetClassObjectFunc = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+
+// The library as a client process sees it through its exports.
+class Library
+{
+public:
+    Library() : m_module(LoadLibraryW(L"" TAVRIN_DLL_PATH))
+    {
+        if (!m_module)
+            return;
+        m_canUnloadNow = reinterpret_cast<CanUnloadNowFunc>(
+            reinterpret_cast<void*>(GetProcAddress(m_module.Get(), "DllCanUnloadNow")));
+        m_getClassObject = reinterpret_cast<GetClassObjectFunc>(
+            reinterpret_cast<void*>(GetProcAddress(m_module.Get(), "DllGetClassObject")));
+    }
+
+    bool Loaded() const { return m_canUnloadNow && m_getClassObject; }
+    HRESULT CanUnloadNow() const { return m_canUnloadNow(); }
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const
+    {
+        return m_getClassObject(clsid, iid, ppv);
+    }
+    ComPtr<IClassFactory> Factory(REFCLSID clsid) const
+    {
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(S_OK, GetClassObject(clsid, IID_IClassFactory,
+                                       reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
+        return factory;
+    }
+    HMODULE Handle() const { return m_module.Get(); }
+    void Unload() { m_module.Reset(); }
+
+private:
+    ModuleHolder m_module;
+    CanUnloadNowFunc m_canUnloadNow = nullptr;
+    GetClassObjectFunc m_getClassObject = nullptr;
+};
+
+class EntryPoints : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_library.Loaded()) << "cannot load " << TAVRIN_DLL_PATH;
+        ASSERT_EQ(S_OK, m_library.CanUnloadNow()) << "right after load nothing holds the library";
+    }
+
+    Library m_library;
+};
+
+TEST_F(EntryPoints, LiveObjectHoldsTheLibraryUntilItsLastRelease)
+{
+    struct Row
+    {
+        const char* label;
+        const CLSID& clsid;
+        const IID& iid;
+    };
+    const Row rows[] = {
+        {"Upload", CLSID_Upload, IID_IUpload},
+        {"UploadFile", CLSID_UploadFile, IID_IUploadFile},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        ComPtr<IClassFactory> factory = m_library.Factory(row.clsid);
+        ASSERT_TRUE(factory);
+        ComPtr<IUnknown> object;
+        ASSERT_EQ(S_OK,
+                  factory->CreateInstance(
+                      nullptr, row.iid, reinterpret_cast<void**>(object.ReleaseAndGetAddressOf())));
+        factory.Reset();
+        EXPECT_EQ(S_FALSE, m_library.CanUnloadNow());
+        ComPtr<IUnknown> second = object;
+        object.Reset();
+        EXPECT_EQ(S_FALSE, m_library.CanUnloadNow());
+        second.Reset();
+        EXPECT_EQ(S_OK, m_library.CanUnloadNow());
+    }
+}
+
+TEST_F(EntryPoints, ClassObjectReferenceHoldsTheLibraryButTheCachedOneDoesNot)
+{
+    ComPtr<IClassFactory> factory = m_library.Factory(CLSID_Upload);
+    ASSERT_TRUE(factory);
+    EXPECT_EQ(S_FALSE, m_library.CanUnloadNow());
+    factory.Reset();
+    EXPECT_EQ(S_OK, m_library.CanUnloadNow());
+}
+
+TEST_F(EntryPoints, LockServerHoldsTheLibraryUntilTheMatchingUnlock)
+{
+    ComPtr<IClassFactory> factory = m_library.Factory(CLSID_Upload);
+    ASSERT_TRUE(factory);
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, m_library.CanUnloadNow()) << "two server locks remain";
+
+    factory = m_library.Factory(CLSID_Upload);
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, m_library.CanUnloadNow()) << "one server lock remains";
+
+    factory = m_library.Factory(CLSID_Upload);
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    factory.Reset();
+    EXPECT_EQ(S_OK, m_library.CanUnloadNow());
+}
+
+TEST_F(EntryPoints, EachClassHasOneClassObject)
+{
+    ComPtr<IClassFactory> first = m_library.Factory(CLSID_Upload);
+    ComPtr<IClassFactory> second = m_library.Factory(CLSID_Upload);
+    ComPtr<IClassFactory> other = m_library.Factory(CLSID_UploadFile);
+    ASSERT_TRUE(first && second && other);
+    EXPECT_EQ(first.Get(), second.Get());
+    EXPECT_NE(first.Get(), other.Get());
+}
+
+TEST_F(EntryPoints, ClassesOfOtherComponentsAreNotAvailable)
+{
+    struct Row
+    {
+        const char* label;
+        CLSID clsid;
+    };
+    const Row rows[] = {
+        {"another component's class", CLSID_StdGlobalInterfaceTable},
+        {"the Upload interface ID", IID_IUpload},
+        {"the type library ID", LIBID_TAVRINUPLOADLib},
+        {"null GUID", GUID_NULL},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        void* answer = reinterpret_cast<void*>(0x1234);
+        EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+                  m_library.GetClassObject(row.clsid, IID_IClassFactory, &answer));
+        EXPECT_EQ(nullptr, answer);
+    }
+    EXPECT_EQ(E_POINTER, m_library.GetClassObject(CLSID_Upload, IID_IClassFactory, nullptr));
+    EXPECT_EQ(S_OK, m_library.CanUnloadNow());
+}
+
+TEST_F(EntryPoints, UnsupportedInterfaceLeavesTheClassObjectCachedForTheNextCall)
+{
+    void* answer = reinterpret_cast<void*>(0x1234);
+    EXPECT_EQ(E_NOINTERFACE, m_library.GetClassObject(CLSID_UploadFile, IID_IUploadFile, &answer));
+    EXPECT_EQ(nullptr, answer);
+    EXPECT_EQ(S_OK, m_library.CanUnloadNow());
+
+    ComPtr<IClassFactory> factory = m_library.Factory(CLSID_UploadFile);
+    ASSERT_TRUE(factory);
+    ComPtr<IUploadFile> item;
+    EXPECT_EQ(S_OK,
+              factory->CreateInstance(nullptr, IID_IUploadFile,
+                                      reinterpret_cast<void**>(item.ReleaseAndGetAddressOf())));
+}
+
+struct Racer
+{
+    const Library* library;
+    HANDLE start;
+    IUnknown* got = nullptr;
+    HRESULT hr = E_FAIL;
+};
+
+DWORD WINAPI Race(void* context)
+{
+    auto* racer = static_cast<Racer*>(context);
+    WaitForSingleObject(racer->start, INFINITE);
+    racer->hr = racer->library->GetClassObject(CLSID_Upload, IID_IClassFactory,
+                                               reinterpret_cast<void**>(&racer->got));
+    return 0;
+}
+
+// Each round loads the library afresh, so both threads find no class object
+// cached and both may try to create one.
+TEST(EntryPointsRace, TwoThreadsAskingAtOnceGetOneClassObject)
+{
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
+        Library library;
+        ASSERT_TRUE(library.Loaded());
+        HandleHolder start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        ASSERT_NE(nullptr, start.Get());
+        Racer racers[2] = {{&library, start.Get()}, {&library, start.Get()}};
+        HandleHolder threads[2];
+        for (int i = 0; i < 2; ++i) {
+            threads[i] = HandleHolder(CreateThread(nullptr, 0, Race, &racers[i], 0, nullptr));
+            ASSERT_NE(nullptr, threads[i].Get());
+        }
+        SetEvent(start.Get());
+        HANDLE handles[2] = {threads[0].Get(), threads[1].Get()};
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, handles, TRUE, 10000));
+        EXPECT_EQ(S_OK, racers[0].hr);
+        EXPECT_EQ(S_OK, racers[1].hr);
+        EXPECT_EQ(racers[0].got, racers[1].got);
+        for (Racer& racer : racers) {
+            if (racer.got)
+                racer.got->Release();
+        }
+        EXPECT_EQ(S_OK, library.CanUnloadNow());
+        library.Unload();
+        ASSERT_EQ(nullptr, GetModuleHandleW(L"TavrinUpload.dll"))
+            << "the next round would not start from a fresh library";
+    }
+}
+
+} // namespace
