@@ -1,5 +1,5 @@
 # Runs one end-to-end step of tavrin-upload under Wine and checks it.
-#   -DMODE=register  -DRUN=<emulator> -DDLL=<TavrinUpload.dll> [-DREGSVR=<regsvr32>]
+#   every mode: [-DDLL=<TavrinUpload.dll> [-DREGSVR=<regsvr32>]] registers it first
 #   -DMODE=inspect   -DRUN -DTOOL -DBODY -DWORK -DEXIT=<code> [-DARGS=<a|b>]
 #                    and -DEXPECTED=<file> (byte-exact) or -DMATCH=<regex>
 #   -DMODE=extract   -DRUN -DTOOL -DBODY -DWORK -DEXPECTED=<lines file>
@@ -40,7 +40,9 @@ function(run_tool name code_var err_var)
   set(${err_var} "${err}" PARENT_SCOPE)
 endfunction()
 
-if(MODE STREQUAL "register")
+# Registers the DLL (again): other tests remove its registration, so each
+# step that needs it makes sure of it first.
+if(DLL)
   if(NOT REGSVR)
     set(REGSVR regsvr32)
   endif()
@@ -49,8 +51,9 @@ if(MODE STREQUAL "register")
   if(NOT code EQUAL 0)
     message(FATAL_ERROR "registering ${DLL} failed: ${code}")
   endif()
+endif()
 
-elseif(MODE STREQUAL "inspect")
+if(MODE STREQUAL "inspect")
   file(REMOVE_RECURSE ${WORK})
   file(MAKE_DIRECTORY ${WORK})
   windows_path(body "${BODY}")

@@ -1,8 +1,7 @@
 # End-to-end tests of tavrin-upload (included by CMakeLists.txt on Windows
-# builds). The DLL is registered first (fixture tool_dll_registered); then
-# the tool runs on every captured request body and its output must equal,
-# byte for byte, the document that tests/captures/make-expected.js derived
-# from the capture manifest. The expected names assume the ANSI code page
+# builds). The tool runs on every captured request body and its output must
+# equal, byte for byte, the document that tests/captures/make-expected.js
+# derived from the capture manifest. The expected names assume the ANSI code page
 # 1252 (Wine's default) for bodies whose names are not UTF-8.
 set(driver ${CMAKE_CURRENT_SOURCE_DIR}/RunTool.cmake)
 set(data ${TAVRIN_SOURCE_ROOT}/tests/data)
@@ -15,20 +14,17 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(regsvr regsvr32)
 endif()
-add_test(NAME tool_register_dll
-  COMMAND ${CMAKE_COMMAND} -DMODE=register -DRUN=${CMAKE_CROSSCOMPILING_EMULATOR}
-          -DREGSVR=${regsvr} -DDLL=$<TARGET_FILE:TavrinUpload> -P ${driver})
-set_tests_properties(tool_register_dll PROPERTIES
-  FIXTURES_SETUP tool_dll_registered LABELS endtoend)
+set(register -DDLL=$<TARGET_FILE:TavrinUpload> -DREGSVR=${regsvr})
 
 # tool_step(<name> MODE <mode> [more -D settings...])
+# Each step registers the DLL first and holds the registry lock, so tests
+# that remove the registration never run in the middle of one.
 function(tool_step name)
   cmake_parse_arguments(S "" "MODE" "" ${ARGN})
   add_test(NAME tool_${name}
-    COMMAND ${CMAKE_COMMAND} -DMODE=${S_MODE} ${common} -DWORK=${work}/${name}
+    COMMAND ${CMAKE_COMMAND} -DMODE=${S_MODE} ${common} ${register} -DWORK=${work}/${name}
             ${S_UNPARSED_ARGUMENTS} -P ${driver})
-  set_tests_properties(tool_${name} PROPERTIES
-    FIXTURES_REQUIRED tool_dll_registered LABELS endtoend)
+  set_tests_properties(tool_${name} PROPERTIES LABELS endtoend RESOURCE_LOCK wine_registry)
 endfunction()
 
 file(GLOB bodies ${data}/captures/*.body)
