@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Registers the built TavrinUpload.dll of one configuration (x64 or x86) in
-# the project's Wine prefix and runs examples/about.vbs with the platform's
-# console script host of the same architecture.
+# the project's Wine prefix, runs examples/about.vbs with the platform's
+# console script host of the same architecture, and shows with
+# tavrin-upload what the component makes of examples/sample-upload.body.
 #   run-example.sh x64|x86
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,3 +29,7 @@ echo "== $config: regsvr32 TavrinUpload.dll, then cscript examples/about.vbs"
 out=$("$WINE" "$system/cscript.exe" //nologo "Z:$root/examples/about.vbs" </dev/null 2>&1 | tr -d '\r')
 echo "$out"
 grep -q '^TavrinUpload.Upload: .' <<<"$out" || { echo "run-example: $config example failed" >&2; exit 1; }
+
+echo "== $config: tavrin-upload inspect examples/sample-upload.body"
+"$WINE" "$root/build/$config/tools/tavrin-upload/tavrin-upload.exe" \
+  inspect "Z:$root/examples/sample-upload.body" </dev/null

@@ -1,0 +1,254 @@
+// How the tool reads what the component answers: a failed body load is a
+// failure even when it comes back as a bare platform error number, S_FALSE
+// is an absent value while an empty string is a value, failures carry the
+// component's own error description, and content that is not a byte array
+// is refused. The Upload and UploadFile doubles fail the test on any call a
+// test did not set up.
+#include "UploadClient.h"
+
+#include "upload/UploadNative.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+
+namespace {
+
+// Shared IUnknown/IDispatch plumbing of both doubles; iid is the one
+// interface they answer beside IUnknown and IDispatch.
+template <class Interface> class DoubleBase : public Interface
+{
+public:
+    explicit DoubleBase(const IID& iid) : m_iid(iid) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_iid) {
+            *out = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
+    {
+        return Unexpected();
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override
+    {
+        return Unexpected();
+    }
+    ULONG m_refs = 1; // owned by the test's stack frame
+    const IID& m_iid;
+
+protected:
+    static HRESULT Unexpected()
+    {
+        ADD_FAILURE() << "unexpected call";
+        return E_NOTIMPL;
+    }
+};
+
+class UploadDouble : public DoubleBase<IUploadNative>
+{
+public:
+    UploadDouble() : DoubleBase(IID_IUpload) {}
+    std::function<HRESULT(BSTR)> load;
+    std::function<HRESULT(LONG*)> count;
+
+    HRESULT STDMETHODCALLTYPE OnStartPage(IUnknown*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE OnEndPage() override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_Item(VARIANT, VARIANT*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* value) override
+    {
+        return count ? count(value) : Unexpected();
+    }
+    HRESULT STDMETHODCALLTYPE get_MaxSize(LONG*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE put_MaxSize(LONG) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_PageCode(LONG*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE put_PageCode(LONG) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_About(BSTR*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE LoadBodyFromFile(BSTR path) override
+    {
+        return load ? load(path) : Unexpected();
+    }
+    HRESULT STDMETHODCALLTYPE SaveVariantToFile(BSTR, VARIANT) override { return Unexpected(); }
+};
+
+class ItemDouble : public DoubleBase<IUploadFile>
+{
+public:
+    ItemDouble() : DoubleBase(IID_IUploadFile) {}
+    std::function<HRESULT(BSTR*)> name;
+    std::function<HRESULT(VARIANT*)> content;
+
+    HRESULT STDMETHODCALLTYPE get_Content(VARIANT_BOOL isString, VARIANT* value) override
+    {
+        EXPECT_EQ(VARIANT_FALSE, isString);
+        return content ? content(value) : Unexpected();
+    }
+    HRESULT STDMETHODCALLTYPE get_Name(BSTR* value) override
+    {
+        return name ? name(value) : Unexpected();
+    }
+    HRESULT STDMETHODCALLTYPE get_FileName(BSTR*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_FilePath(BSTR*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_Size(LONG*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE get_ContentType(BSTR*) override { return Unexpected(); }
+    HRESULT STDMETHODCALLTYPE SaveAs(BSTR, VARIANT_BOOL, VARIANT_BOOL*) override
+    {
+        return Unexpected();
+    }
+    HRESULT STDMETHODCALLTYPE get_FileExt(BSTR*) override { return Unexpected(); }
+};
+
+UploadClient ClientFor(UploadDouble& upload)
+{
+    return UploadClient(ComPtr<IUpload>(static_cast<IUpload*>(&upload)));
+}
+
+HRESULT InstallErrorDescription(const wchar_t* text)
+{
+    ComPtr<ICreateErrorInfo> create;
+    if (FAILED(CreateErrorInfo(create.ReleaseAndGetAddressOf())))
+        return E_FAIL;
+    create->SetDescription(const_cast<LPOLESTR>(text));
+    ComPtr<IErrorInfo> info;
+    create.As(&info);
+    SetErrorInfo(0, info.Get());
+    return S_OK;
+}
+
+TEST(UploadClient, BodyLoadFailuresAreFailuresWhateverTheirSign)
+{
+    const struct
+    {
+        const char* label;
+        HRESULT answer;
+        HRESULT reported;
+    } rows[] = {
+        {"bare platform error number", static_cast<HRESULT>(ERROR_FILE_NOT_FOUND),
+         HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+        {"failure status", HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION),
+         HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)},
+        {"S_FALSE is no success either", S_FALSE, HRESULT_FROM_WIN32(1)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        UploadDouble upload;
+        upload.load = [&](BSTR path) {
+            EXPECT_STREQ(L"C:\\bodies\\a.body", path);
+            return row.answer;
+        };
+        const Outcome outcome = ClientFor(upload).LoadBody(u"C:\\bodies\\a.body");
+        EXPECT_EQ(row.reported, outcome.status);
+        EXPECT_EQ(0u, outcome.description.rfind(u"C:\\bodies\\a.body: ", 0));
+    }
+}
+
+TEST(UploadClient, CountFailureCarriesTheComponentsDescription)
+{
+    UploadDouble upload;
+    upload.count = [](LONG*) {
+        InstallErrorDescription(L"Invalid upload file format");
+        return DISP_E_EXCEPTION;
+    };
+    LONG count = 0;
+    const Outcome outcome = ClientFor(upload).Count(&count);
+    EXPECT_EQ(DISP_E_EXCEPTION, outcome.status);
+    EXPECT_TRUE(outcome.description == u"Invalid upload file format");
+}
+
+TEST(UploadClient, StaleErrorInformationIsNotReportedForALaterFailure)
+{
+    InstallErrorDescription(L"left over from an earlier call");
+    UploadDouble upload;
+    upload.count = [](LONG*) { return E_OUTOFMEMORY; };
+    LONG count = 0;
+    const Outcome outcome = ClientFor(upload).Count(&count);
+    EXPECT_EQ(E_OUTOFMEMORY, outcome.status);
+    EXPECT_EQ(std::u16string::npos, outcome.description.find(u"left over"));
+}
+
+TEST(UploadClient, AbsentAndEmptyStringsStayDistinct)
+{
+    const struct
+    {
+        const char* label;
+        HRESULT status;
+        const wchar_t* text; // null: leave the result untouched
+        bool present;
+        std::u16string value;
+    } rows[] = {
+        {"S_FALSE", S_FALSE, nullptr, false, u""},
+        {"S_OK with empty string", S_OK, L"", true, u""},
+        {"S_OK with null string", S_OK, nullptr, true, u""},
+        {"embedded zero unit kept", S_OK, L"a\0b", true, std::u16string(u"a\0b", 3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ItemDouble item;
+        item.name = [&](BSTR* out) {
+            if (row.text)
+                *out = SysAllocStringLen(row.text, static_cast<UINT>(row.value.size()));
+            return row.status;
+        };
+        std::optional<std::u16string> value = u"stale";
+        ASSERT_FALSE(ReadText(&item, &IUploadFile::get_Name, &value).Failed());
+        ASSERT_EQ(row.present, value.has_value());
+        if (row.present) {
+            EXPECT_TRUE(row.value == *value);
+        }
+    }
+}
+
+TEST(UploadClient, ContentThatIsNoByteArrayIsRefused)
+{
+    ItemDouble item;
+    item.content = [](VARIANT* out) {
+        out->vt = VT_BSTR;
+        out->bstrVal = SysAllocString(L"text");
+        return S_OK;
+    };
+    bool present = true, consumed = false;
+    const Outcome outcome = ReadContentBytes(&item, &present, [&](const void*, size_t) {
+        consumed = true;
+        return S_OK;
+    });
+    EXPECT_TRUE(outcome.Failed());
+    EXPECT_FALSE(present);
+    EXPECT_FALSE(consumed);
+}
+
+TEST(UploadClient, ContentBytesArriveWhole)
+{
+    ItemDouble item;
+    item.content = [](VARIANT* out) {
+        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, 3);
+        void* data = nullptr;
+        SafeArrayAccessData(array, &data);
+        memcpy(data, "\0\xff-", 3);
+        SafeArrayUnaccessData(array);
+        out->vt = VT_ARRAY | VT_UI1;
+        out->parray = array;
+        return S_OK;
+    };
+    bool present = false;
+    std::string seen;
+    const Outcome outcome = ReadContentBytes(&item, &present, [&](const void* data, size_t size) {
+        seen.assign(static_cast<const char*>(data), size);
+        return S_OK;
+    });
+    EXPECT_FALSE(outcome.Failed());
+    EXPECT_TRUE(present);
+    EXPECT_EQ(std::string("\0\xff-", 3), seen);
+}
+
+} // namespace
