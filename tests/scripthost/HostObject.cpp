@@ -3,6 +3,8 @@
 // holds it.
 #include "HostObject.h"
 
+#include "ScriptObject.h"
+
 #include "util/BstrHolder.h"
 #include "util/Handles.h"
 #include "util/SafeArrayHolder.h"
@@ -125,7 +127,7 @@ std::wstring HexOfFile(const std::wstring& path)
     return hex;
 }
 
-class HostObject : public IDispatch
+class HostObject : public ScriptObject
 {
 public:
     HostObject(UploadSource& source, const std::wstring& scratchDir)
@@ -133,17 +135,6 @@ public:
     {}
     virtual ~HostObject() = default;
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch)
-            return E_NOINTERFACE;
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override
     {
@@ -153,25 +144,13 @@ public:
         return refs;
     }
 
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    DISPID FindMember(LPCOLESTR name) const override
     {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
-    {
-        if (count != 1)
-            return DISP_E_UNKNOWNNAME;
         for (const Member& member : kMembers) {
-            if (lstrcmpiW(names[0], member.name) == 0) {
-                ids[0] = member.id;
-                return S_OK;
-            }
+            if (lstrcmpiW(name, member.name) == 0)
+                return member.id;
         }
-        return DISP_E_UNKNOWNNAME;
+        return DISPID_UNKNOWN;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT*) override

@@ -1,6 +1,8 @@
 // The script site, the WScript object and the run of one script.
 #include "ScriptSite.h"
 
+#include "ScriptObject.h"
+
 #include "util/BstrHolder.h"
 #include "util/VariantHolder.h"
 
@@ -22,46 +24,22 @@ std::wstring ToText(const VARIANT& value)
 }
 
 // The WScript object: Echo(args...) writes one line, Quit([code]) stops.
-class WScriptObject : public IDispatch
+class WScriptObject : public ScriptObject
 {
 public:
     explicit WScriptObject(ScriptOutcome& outcome) : m_outcome(outcome) {}
 
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch)
-            return E_NOINTERFACE;
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
     // Lives on the stack of RunScript, which outlives the engine.
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
 
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    DISPID FindMember(LPCOLESTR name) const override
     {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                               DISPID* ids) override
-    {
-        if (count != 1)
-            return DISP_E_UNKNOWNNAME;
-        if (lstrcmpiW(names[0], L"Echo") == 0)
-            ids[0] = kDispEcho;
-        else if (lstrcmpiW(names[0], L"Quit") == 0)
-            ids[0] = kDispQuit;
-        else
-            return DISP_E_UNKNOWNNAME;
-        return S_OK;
+        if (lstrcmpiW(name, L"Echo") == 0)
+            return kDispEcho;
+        if (lstrcmpiW(name, L"Quit") == 0)
+            return kDispQuit;
+        return DISPID_UNKNOWN;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
                         EXCEPINFO*, UINT*) override
