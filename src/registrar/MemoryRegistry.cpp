@@ -65,6 +65,14 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::NodeOf(RegKey key) const
     return found->second;
 }
 
+LONG MemoryRegistry::LiveNodeOf(RegKey key, std::shared_ptr<Node>& node) const
+{
+    node = NodeOf(key);
+    if (!node)
+        return kInvalidHandle;
+    return node->deleted ? kKeyDeleted : 0;
+}
+
 RegKey MemoryRegistry::NewHandle(const std::shared_ptr<Node>& node)
 {
     const uintptr_t id = m_nextHandle++;
@@ -72,16 +80,12 @@ RegKey MemoryRegistry::NewHandle(const std::shared_ptr<Node>& node)
     return reinterpret_cast<RegKey>(id);
 }
 
-// Invalid handle (6) and a key deleted under its handle (1018) as the
-// platform reports them.
 LONG MemoryRegistry::OpenKey(RegKey parent, LPCWSTR name, DWORD, RegKey* key)
 {
     *key = nullptr;
-    const auto node = NodeOf(parent);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(parent, node))
+        return error;
     if (!name || !*name) {
         *key = NewHandle(node);
         return 0;
@@ -96,11 +100,9 @@ LONG MemoryRegistry::OpenKey(RegKey parent, LPCWSTR name, DWORD, RegKey* key)
 LONG MemoryRegistry::CreateKey(RegKey parent, LPCWSTR name, RegKey* key)
 {
     *key = nullptr;
-    const auto node = NodeOf(parent);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(parent, node))
+        return error;
     if (!name || !*name)
         return 87;
     auto& child = node->children[Text(name)];
@@ -114,11 +116,9 @@ LONG MemoryRegistry::CreateKey(RegKey parent, LPCWSTR name, RegKey* key)
 
 LONG MemoryRegistry::SetValue(RegKey key, LPCWSTR name, DWORD type, const BYTE* data, DWORD size)
 {
-    const auto node = NodeOf(key);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(key, node))
+        return error;
     if (m_failWrites != 0)
         return m_failWrites;
     Value& value = node->values[Text(name)];
@@ -129,21 +129,17 @@ LONG MemoryRegistry::SetValue(RegKey key, LPCWSTR name, DWORD type, const BYTE* 
 
 LONG MemoryRegistry::DeleteValue(RegKey key, LPCWSTR name)
 {
-    const auto node = NodeOf(key);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(key, node))
+        return error;
     return node->values.erase(Text(name)) ? 0 : kRegNotFound;
 }
 
 LONG MemoryRegistry::DeleteKey(RegKey parent, LPCWSTR name)
 {
-    const auto node = NodeOf(parent);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(parent, node))
+        return error;
     if (!name || !*name)
         return DeleteItself(node);
     const auto child = node->children.find(Text(name));
@@ -186,11 +182,9 @@ bool MemoryRegistry::Unlink(Node& parent, const std::shared_ptr<Node>& node)
 
 LONG MemoryRegistry::EnumFirstSubkey(RegKey key, LPWSTR name, DWORD capacity)
 {
-    const auto node = NodeOf(key);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(key, node))
+        return error;
     if (node->children.empty())
         return kRegNoMoreItems;
     const std::u16string& first = node->children.begin()->first;
@@ -203,11 +197,9 @@ LONG MemoryRegistry::EnumFirstSubkey(RegKey key, LPWSTR name, DWORD capacity)
 
 LONG MemoryRegistry::CountSubkeys(RegKey key, DWORD* count)
 {
-    const auto node = NodeOf(key);
-    if (!node)
-        return 6;
-    if (node->deleted)
-        return 1018;
+    std::shared_ptr<Node> node;
+    if (const LONG error = LiveNodeOf(key, node))
+        return error;
     *count = static_cast<DWORD>(node->children.size());
     return 0;
 }

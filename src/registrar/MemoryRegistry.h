@@ -65,6 +65,11 @@ private:
     };
 
     std::shared_ptr<Node> NodeOf(RegKey key) const;
+    // The node of an open key that has not been deleted; otherwise the
+    // platform's error for a bad handle (6) or a deleted key (1018).
+    LONG LiveNodeOf(RegKey key, std::shared_ptr<Node>& node) const;
+    static constexpr LONG kInvalidHandle = 6;
+    static constexpr LONG kKeyDeleted = 1018;
     RegKey NewHandle(const std::shared_ptr<Node>& node);
     LONG DeleteItself(const std::shared_ptr<Node>& node);
     static bool Unlink(Node& parent, const std::shared_ptr<Node>& node);
