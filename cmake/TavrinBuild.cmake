@@ -2,6 +2,9 @@
 # subdirectories use to declare tests.
 
 add_compile_options(-Wall -Wextra)
+if(TAVRIN_WERROR)
+  add_compile_options(-Werror)
+endif()
 
 if(WIN32)
   # Unicode Win32 API, no min/max macros, nothing from the rarely used headers.

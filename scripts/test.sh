@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, builds all configurations, then
-# runs the native tests (ASan + UBSan), the x64 and x86 tests and scripts
-# under Wine, and the fuzz smoke runs. Ends with one line "N passed, M
+# Runs every test: installs what is missing, builds all configurations
+# (warnings are errors; a failed build fails the run), then runs the native
+# tests (ASan + UBSan), the x64 and x86 tests and scripts under Wine, the
+# fuzz smoke runs and the format check. Ends with one line "N passed, M
 # failed" over every suite, and exits non-zero when M is not 0.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -49,6 +50,14 @@ else
   run_suite build/x86 x86 -L static
 fi
 run_suite build/fuzz fuzz -j2
+
+# Every C and C++ file is formatted by the checked-in .clang-format.
+echo "== check format" >&2
+if bash scripts/check-format.sh >&2; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 [[ $build_failed -eq 0 ]] || { echo "build failed" >&2; failed=$((failed + 1)); }
 echo "$passed passed, $failed failed"
