@@ -8,9 +8,9 @@
 #include <objbase.h>
 
 #include "TavrinUpload_h.h"
-#include "registrar/ServerRegistration.h"
+#include "server/ServerRegistration.h"
 #include "server/ObjectMap.h"
-#include "upload/ASPUpload.h"
+#include "upload/UploadObject.h"
 #include "uploadfile/UploadFileObject.h"
 
 namespace {

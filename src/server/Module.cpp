@@ -3,7 +3,7 @@
 // ModuleState.cpp, in order with the rest of the library's static state.
 #include "server/Module.h"
 
-#include "registrar/ServerRegistration.h"
+#include "server/ServerRegistration.h"
 #include "server/AtlException.h"
 
 #include <objidl.h>

@@ -1,6 +1,6 @@
 #include "registrar/RegScriptParser.h"
 #include "ScriptTestText.h"
-#include "registrar/MemoryRegistry.h"
+#include "support/MemoryRegistry.h"
 #include "registrar/RegObject.h"
 
 #include <gtest/gtest.h>

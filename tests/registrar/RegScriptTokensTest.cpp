@@ -1,5 +1,5 @@
 #include "ScriptTestText.h"
-#include "registrar/MemoryRegistry.h"
+#include "support/MemoryRegistry.h"
 #include "registrar/RegObject.h"
 #include "registrar/RegScriptParser.h"
 #include "registrar/ScriptBuffer.h"

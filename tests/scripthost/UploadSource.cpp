@@ -5,7 +5,7 @@
 #include "TavrinUpload_h.h"
 #include "server/Module.h"
 #include "support/HostDouble.h"
-#include "upload/ASPUpload.h"
+#include "upload/UploadObject.h"
 #include "upload/UploadNative.h"
 #include "util/BstrHolder.h"
 #include "util/Handles.h"

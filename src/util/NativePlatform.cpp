@@ -1,4 +1,4 @@
-// Test-only stand-in for the automation string calls, the code-page
+// Native stand-in for the automation string calls, the code-page
 // converter and the text helpers that the platform-neutral core uses, so
 // that the core builds and runs natively under sanitizers and libFuzzer.
 // Strings are laid out as on Windows: a 32-bit byte count, the units, and a

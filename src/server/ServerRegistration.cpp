@@ -2,7 +2,7 @@
 // DllUnregisterServer. Scripts reach the library's path through the
 // variables Module and Module_Raw, with every single quote doubled so that
 // the path reads back unchanged from inside a quoted script token.
-#include "registrar/ServerRegistration.h"
+#include "server/ServerRegistration.h"
 
 #include "registrar/RegObject.h"
 #include "server/ObjectMap.h"

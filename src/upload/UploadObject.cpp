@@ -1,7 +1,7 @@
-// The Upload object's members: see ASPUpload.h. Host binding, reading and
+// The Upload object's members: see UploadObject.h. Host binding, reading and
 // splitting live in CUploadRequest; this file looks items up, makes the
 // UploadFile objects and serves the two native file operations.
-#include "upload/ASPUpload.h"
+#include "upload/UploadObject.h"
 
 #include "upload/BodyFile.h"
 #include "upload/ItemLookup.h"
@@ -117,6 +117,6 @@ HRESULT CComASPUpload::SaveVariantToFile(BSTR path, VARIANT value)
     bool created = false;
     const HRESULT hr = WriteVariantToNewFile(path, value, created);
     if (!created)
-        return ReportError(kMessageCannotCreateFile, hr);
+        return ReportError(kMessageCannotCreateFile, hr, CLSID_Upload);
     return hr;
 }
