@@ -5,7 +5,7 @@
 // release them at unload; registration walks it in order.
 //
 //     BEGIN_OBJECT_MAP(g_objectMap)
-//     OBJECT_ENTRY(CLSID_Upload, CComASPUpload, 101)
+//     OBJECT_ENTRY(CLSID_Upload, CComASPUpload, IDR_UPLOAD)
 //     END_OBJECT_MAP()
 //
 // Cached class objects are created under the object-map critical section,
