@@ -9,6 +9,7 @@
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 #include "util/ErrorMacros.h"
+#include "util/LastErrorStatus.h"
 #include "util/ModuleInstance.h"
 
 namespace {
@@ -16,18 +17,12 @@ namespace {
 constexpr DWORD kPathSize = 260;
 constexpr HRESULT kPathTooLong = static_cast<HRESULT>(0x8007007A);
 
-HRESULT StatusFromLastError()
-{
-    const DWORD error = GetLastError();
-    return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
 // The file path of `instance` in a buffer of kPathSize characters.
 HRESULT ModulePath(HINSTANCE instance, WCHAR (&path)[kPathSize])
 {
     const DWORD length = GetModuleFileNameW(instance, path, kPathSize);
     if (length == 0)
-        return StatusFromLastError();
+        return LastErrorStatus();
     if (length == kPathSize)
         return kPathTooLong;
     return S_OK;
