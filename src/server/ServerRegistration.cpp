@@ -11,6 +11,7 @@
 #include "util/ErrorMacros.h"
 #include "util/LastErrorStatus.h"
 #include "util/ModuleInstance.h"
+#include "util/TypeBlockHolder.h"
 
 namespace {
 
@@ -147,11 +148,8 @@ HRESULT UnregisterModuleTypeLib(HINSTANCE instance)
     ComPtr<ITypeLib> typeLib;
     RETURN_IF_FAILED(LoadModuleTypeLib(instance, path.ReleaseAndGetAddressOf(),
                                        typeLib.ReleaseAndGetAddressOf()));
-    TLIBATTR* attributes = nullptr;
-    RETURN_IF_FAILED(typeLib->GetLibAttr(&attributes));
-    const HRESULT hr =
-        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                          attributes->lcid, attributes->syskind);
-    typeLib->ReleaseTLibAttr(attributes);
-    return hr;
+    LibAttrHolder attributes(typeLib.Get());
+    RETURN_IF_FAILED(typeLib->GetLibAttr(attributes.Put()));
+    return UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                             attributes->lcid, attributes->syskind);
 }

@@ -11,6 +11,13 @@
 
 namespace {
 
+struct RegKeyTraits
+{
+    static HKEY Invalid() noexcept { return nullptr; }
+    static LONG Close(HKEY h) noexcept { return RegCloseKey(h); }
+};
+using RegKeyHolder = UniqueHandle<HKEY, RegKeyTraits>;
+
 std::wstring ClassKeyPath()
 {
     wchar_t clsid[40] = {};
