@@ -75,8 +75,8 @@ void ScanContent(const uint8_t* data, int32_t size)
         return;
     }
     Check(result == S_OK);
-    Check(step == (expected.closing ? CUploadBody::SplitStep::kEnd
-                                    : CUploadBody::SplitStep::kPartFollows));
+    Check(step ==
+          (expected.closing ? CUploadBody::SplitStep::kEnd : CUploadBody::SplitStep::kPartFollows));
     Check(record.size == expected.size && record.data == body.BodyData() + start);
     Check(body.Cursor() == expected.cursor);
 }

@@ -171,8 +171,8 @@ HRESULT CRegScriptParser::RunScript(LPCWSTR text, bool doRegister)
     return hr;
 }
 
-HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, Mode mode,
-                                          BlockKey blockKey, int depth)
+HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, Mode mode, BlockKey blockKey,
+                                          int depth)
 {
     const bool doRegister = mode == Mode::kRegister;
     if (depth > kMaxBlockDepth)

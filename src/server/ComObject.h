@@ -17,7 +17,8 @@
 // The lifetime shared by the stand-alone and the aggregated wrapper: the
 // count (in `root`) takes the guard value, the module lock goes, then the
 // object's teardown hook runs.
-template <class Root, class Object> void BeginWrapperDestruction(Root& root, Object& object) noexcept
+template <class Root, class Object>
+void BeginWrapperDestruction(Root& root, Object& object) noexcept
 {
     root.m_dwRef = kDestructionGuardCount;
     _Module.Unlock();

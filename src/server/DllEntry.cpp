@@ -8,8 +8,8 @@
 #include <objbase.h>
 
 #include "TavrinUpload_h.h"
-#include "server/ServerRegistration.h"
 #include "server/ObjectMap.h"
+#include "server/ServerRegistration.h"
 #include "upload/UploadObject.h"
 #include "uploadfile/UploadFileObject.h"
 #include "util/resource.h"

@@ -364,8 +364,7 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record, SplitStep& st
 // makes it content (kContent). resume is where the search for the next LF "--" goes
 // on: the byte at lineStart is never examined again, and the line's own
 // bytes cannot start a delimiter line, so the search skips to the line's LF.
-CUploadBody::DelimiterLine CUploadBody::MatchDelimiterLine(int32_t lineStart,
-                                                           int32_t& resume) const
+CUploadBody::DelimiterLine CUploadBody::MatchDelimiterLine(int32_t lineStart, int32_t& resume) const
 {
     const uint8_t* body = m_body.get();
     const int32_t delimiterLength = m_delimiterLength;

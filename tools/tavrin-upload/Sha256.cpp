@@ -44,12 +44,13 @@ HRESULT Sha256Hex(const void* data, size_t size, std::string* hex)
     if (!hex || (!data && size > 0))
         return E_POINTER;
     AlgorithmHolder algorithm;
-    HRESULT hr = FromNtStatus(
-        BCryptOpenAlgorithmProvider(algorithm.ReleaseAndGetAddressOf(), BCRYPT_SHA256_ALGORITHM, nullptr, 0));
+    HRESULT hr = FromNtStatus(BCryptOpenAlgorithmProvider(algorithm.ReleaseAndGetAddressOf(),
+                                                          BCRYPT_SHA256_ALGORITHM, nullptr, 0));
     if (FAILED(hr))
         return hr;
     HashHolder hash;
-    hr = FromNtStatus(BCryptCreateHash(algorithm.Get(), hash.ReleaseAndGetAddressOf(), nullptr, 0, nullptr, 0, 0));
+    hr = FromNtStatus(BCryptCreateHash(algorithm.Get(), hash.ReleaseAndGetAddressOf(), nullptr, 0,
+                                       nullptr, 0, 0));
     if (FAILED(hr))
         return hr;
     auto bytes = static_cast<PUCHAR>(const_cast<void*>(data));
