@@ -29,7 +29,22 @@ if(TAVRIN_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-set(TAVRIN_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(TAVRIN_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+
+# tavrin_expose(<library> <folder>...)
+# Gives a library an include root of its own in the build tree that holds
+# links to the named folders of src/ and nothing else, so that
+# "<folder>/X.h" resolves for the library and for whatever links it, and for
+# no other target: a lower library that includes a header of a higher one
+# fails to compile.
+function(tavrin_expose library)
+  set(root ${CMAKE_BINARY_DIR}/include/${library})
+  file(MAKE_DIRECTORY ${root})
+  foreach(folder ${ARGN})
+    file(CREATE_LINK ${TAVRIN_SOURCE_ROOT}/src/${folder} ${root}/${folder} SYMBOLIC)
+  endforeach()
+  target_include_directories(${library} PUBLIC ${root})
+endfunction()
 
 # tavrin_test(<name> [NEUTRAL <files>...] [WINDOWS <files>...] [LIBS <libs>...])
 # One test program per subsystem. NEUTRAL sources build natively and for
@@ -46,6 +61,11 @@ function(tavrin_test name)
   endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${T_LIBS} tavrin_test_support)
+  # A Windows program that links the library's code also needs the module's
+  # state, which the DLL holds; it is linked as objects, not from an archive.
+  if(T_LIBS AND TARGET tavrin_module_state)
+    target_link_libraries(${name} PRIVATE tavrin_module_state)
+  endif()
   # Under Wine the report path must be a Windows path: drive Z: is the root
   # of the Linux file system.
   set(report ${CMAKE_BINARY_DIR}/results/${name}.xml)

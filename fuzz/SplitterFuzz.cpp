@@ -63,17 +63,20 @@ void ScanContent(const uint8_t* data, int32_t size)
     CUploadBody body;
     Check(body.AllocBody(length) == S_OK);
     body.AppendBody(text.data(), length);
-    Check(body.FindFirstDelimiter() == CUploadBody::kFound);
+    CUploadBody::SplitStep step = CUploadBody::SplitStep::kEnd;
+    Check(body.FindFirstDelimiter(step) == S_OK && step == CUploadBody::SplitStep::kPartFollows);
     const int32_t start = body.Cursor();
     const ReferenceContent expected =
         ReferenceScan(text.data(), length, start, reinterpret_cast<const uint8_t*>("XY--"), 2);
     CAspUploadFormField record;
-    const HRESULT result = body.ParsePartContent(record);
+    const HRESULT result = body.ParsePartContent(record, step);
     if (!expected.found) {
         Check(result == DISP_E_EXCEPTION);
         return;
     }
-    Check(result == (expected.closing ? 1 : 0));
+    Check(result == S_OK);
+    Check(step ==
+          (expected.closing ? CUploadBody::SplitStep::kEnd : CUploadBody::SplitStep::kPartFollows));
     Check(record.size == expected.size && record.data == body.BodyData() + start);
     Check(body.Cursor() == expected.cursor);
 }

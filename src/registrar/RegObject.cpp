@@ -26,7 +26,8 @@ HRESULT CVariableMap::Add(LPCWSTR name, LPCWSTR value) noexcept
     if (!nameCopy || !valueCopy)
         return E_OUTOFMEMORY;
     try {
-        // Both arrays grow by exactly one; undo the first if the second fails.
+        // Room for one more entry in both arrays first, so that the two
+        // push_backs below cannot throw and the arrays never differ in length.
         m_names.reserve(m_names.size() + 1);
         m_values.reserve(m_values.size() + 1);
     } catch (const std::bad_alloc&) {

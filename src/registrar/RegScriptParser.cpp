@@ -153,15 +153,15 @@ HRESULT CRegScriptParser::RunScript(LPCWSTR text, bool doRegister)
         }
         if (doRegister) {
             LPCWSTR blockStart = m_cursor;
-            hr = ProcessKeyBlock(token, root, true, false, 1);
+            hr = ProcessKeyBlock(token, root, Mode::kRegister, BlockKey::kPresent, 1);
             if (FAILED(hr)) {
                 // Remove again what this block wrote.
                 m_cursor = blockStart;
-                (void)ProcessKeyBlock(token, root, false, false, 1);
+                (void)ProcessKeyBlock(token, root, Mode::kUnregister, BlockKey::kPresent, 1);
                 break;
             }
         } else {
-            hr = ProcessKeyBlock(token, root, false, false, 1);
+            hr = ProcessKeyBlock(token, root, Mode::kUnregister, BlockKey::kPresent, 1);
             if (FAILED(hr))
                 break;
         }
@@ -171,15 +171,16 @@ HRESULT CRegScriptParser::RunScript(LPCWSTR text, bool doRegister)
     return hr;
 }
 
-HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRegister,
-                                          bool recovering, int depth)
+HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, Mode mode, BlockKey blockKey,
+                                          int depth)
 {
+    const bool doRegister = mode == Mode::kRegister;
     if (depth > kMaxBlockDepth)
         return DISP_E_EXCEPTION;
     RegKeyRef current(m_registry);
     RETURN_IF_FAILED(ReadToken(token, kTokenSize));
     while (token[0] != u'}') {
-        bool deletable = true;
+        Removal removal = Removal::kAllowed;
         if (Is(token, TU_WIDE("ForceRemove")) || Is(token, TU_WIDE("Delete"))) {
             const bool isDelete = Is(token, TU_WIDE("Delete"));
             RETURN_IF_FAILED(ReadToken(token, kTokenSize));
@@ -197,7 +198,7 @@ HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRe
             }
         }
         if (Is(token, TU_WIDE("NoRemove"))) {
-            deletable = false;
+            removal = Removal::kNoRemove;
             RETURN_IF_FAILED(ReadToken(token, kTokenSize));
         }
         if (Is(token, TU_WIDE("Val"))) {
@@ -208,7 +209,7 @@ HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRe
             if (doRegister) {
                 RETURN_IF_FAILED(WriteValue(parent, valueName, token));
             } else {
-                if (!recovering && deletable)
+                if (blockKey == BlockKey::kPresent && removal == Removal::kAllowed)
                     RETURN_IF_FAILED(UnregisterValueEntry(parent, valueName));
                 RETURN_IF_FAILED(SkipValueAssignment(token));
             }
@@ -218,7 +219,7 @@ HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRe
         }
         RETURN_HR_IF(DISP_E_EXCEPTION, IsBadKeyName(token));
         if (!doRegister) {
-            RETURN_IF_FAILED(UnregisterKeyEntry(token, parent, deletable, recovering, depth));
+            RETURN_IF_FAILED(UnregisterKeyEntry(token, parent, removal, blockKey, depth));
             continue;
         }
         if (m_registry.OpenKey(parent, token, kRegReadWrite, current.Put()) != 0 &&
@@ -231,7 +232,8 @@ HRESULT CRegScriptParser::ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRe
         if (token[0] == u'=')
             RETURN_IF_FAILED(WriteValue(current.Get(), nullptr, token));
         if (IsExactlyOpenBrace(token)) {
-            RETURN_IF_FAILED(ProcessKeyBlock(token, current.Get(), true, false, depth + 1));
+            RETURN_IF_FAILED(ProcessKeyBlock(token, current.Get(), Mode::kRegister,
+                                             BlockKey::kPresent, depth + 1));
             RETURN_IF_FAILED(ReadToken(token, kTokenSize));
         }
     }
@@ -253,13 +255,14 @@ HRESULT CRegScriptParser::UnregisterValueEntry(RegKey parent, LPCWSTR valueName)
 
 // Unregisters one key entry whose name is in `token`: walks its block, then
 // deletes the key unless it is marked NoRemove or still has subkeys.
-HRESULT CRegScriptParser::UnregisterKeyEntry(LPWSTR token, RegKey parent, bool deletable,
-                                             bool recovering, int depth)
+HRESULT CRegScriptParser::UnregisterKeyEntry(LPWSTR token, RegKey parent, Removal removal,
+                                             BlockKey blockKey, int depth)
 {
     RegKeyRef key(m_registry);
-    const LONG openError =
-        recovering ? kRegNotFound : m_registry.OpenKey(parent, token, kRegRead, key.Put());
-    const bool entryRecovering = recovering || openError != 0;
+    const LONG openError = blockKey == BlockKey::kAbsent
+                               ? kRegNotFound
+                               : m_registry.OpenKey(parent, token, kRegRead, key.Put());
+    const BlockKey entryKey = openError == 0 ? BlockKey::kPresent : BlockKey::kAbsent;
     WCHAR keyName[kKeyNameSize];
     size_t length = 0;
     for (; token[length] && length < kKeyNameSize - 1; ++length)
@@ -269,8 +272,9 @@ HRESULT CRegScriptParser::UnregisterKeyEntry(LPWSTR token, RegKey parent, bool d
     RETURN_IF_FAILED(ReadToken(token, kTokenSize));
     RETURN_IF_FAILED(SkipValueAssignment(token));
     if (IsExactlyOpenBrace(token)) {
-        const HRESULT hr = ProcessKeyBlock(token, key.Get(), false, entryRecovering, depth + 1);
-        if (FAILED(hr) && !entryRecovering)
+        const HRESULT hr =
+            ProcessKeyBlock(token, key.Get(), Mode::kUnregister, entryKey, depth + 1);
+        if (FAILED(hr) && entryKey == BlockKey::kPresent)
             return hr;
         RETURN_IF_FAILED(ReadToken(token, kTokenSize));
     }
@@ -284,7 +288,7 @@ HRESULT CRegScriptParser::UnregisterKeyEntry(LPWSTR token, RegKey parent, bool d
     const LONG closeError = key.Close();
     if (closeError != 0)
         return StatusFromError(closeError);
-    if (deletable && !hasSubkeys) {
+    if (removal == Removal::kAllowed && !hasSubkeys) {
         const LONG error = m_registry.DeleteKey(parent, keyName);
         if (error != 0)
             return StatusFromError(error);

@@ -46,9 +46,30 @@ public:
     LPCWSTR Cursor() const noexcept { return m_cursor; }
 
 private:
-    HRESULT ProcessKeyBlock(LPWSTR token, RegKey parent, bool doRegister, bool recovering,
-                            int depth);
-    HRESULT UnregisterKeyEntry(LPWSTR token, RegKey parent, bool deletable, bool recovering,
+    enum class Mode
+    {
+        kRegister,
+        kUnregister,
+    };
+    // In unregister mode, whether the block's key is there to remove from
+    // (kPresent), or could not be opened (kAbsent): then the block is only
+    // read to its end, nothing under it is removed and its failures are
+    // ignored.
+    enum class BlockKey
+    {
+        kPresent,
+        kAbsent,
+    };
+    // Whether a key entry may be removed: NoRemove marks one that stays.
+    enum class Removal
+    {
+        kAllowed,
+        kNoRemove,
+    };
+    // The block whose opening brace is in `token`, applied under `parent`
+    // at nesting depth `depth` (1 for a root's block).
+    HRESULT ProcessKeyBlock(LPWSTR token, RegKey parent, Mode mode, BlockKey blockKey, int depth);
+    HRESULT UnregisterKeyEntry(LPWSTR token, RegKey parent, Removal removal, BlockKey blockKey,
                                int depth);
     HRESULT UnregisterValueEntry(RegKey parent, LPCWSTR valueName);
     HRESULT WriteValue(RegKey key, LPCWSTR valueName, LPWSTR token);

@@ -2,7 +2,7 @@
 // by name, values written and deleted, keys without subkeys deleted. Every
 // operation returns a platform error number (0 success, 2 the key or value
 // does not exist). Win32Registry maps it onto the Win32 registry functions;
-// MemoryRegistry keeps a registry in memory for native tests and fuzzing.
+// the tests and the fuzzer run scripts against one kept in memory.
 #pragma once
 
 #include "util/Platform.h"

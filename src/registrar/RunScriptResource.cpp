@@ -6,6 +6,7 @@
 #include "registrar/RegScriptParser.h"
 #include "registrar/Win32Registry.h"
 #include "util/Handles.h"
+#include "util/LastErrorStatus.h"
 #include "util/TextConversion.h"
 
 #include <new>
@@ -13,32 +14,24 @@
 
 namespace {
 
-// The status of the thread's last error; a failure that left no error
-// number is still a failure.
-HRESULT StatusFromLastError()
-{
-    const DWORD error = GetLastError();
-    return error != 0 ? StatusFromError(static_cast<LONG>(error)) : E_FAIL;
-}
-
 HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR resource, LPCWSTR type,
                     bool doRegister)
 {
     ModuleHolder module(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module)
-        return StatusFromLastError();
+        return LastErrorStatus();
     HRSRC found = FindResourceW(module.Get(), resource, type);
     if (!found)
-        return StatusFromLastError();
+        return LastErrorStatus();
     HGLOBAL loaded = LoadResource(module.Get(), found);
     if (!loaded)
-        return StatusFromLastError();
+        return LastErrorStatus();
     const DWORD size = SizeofResource(module.Get(), found);
     if (size == 0)
-        return StatusFromLastError();
+        return LastErrorStatus();
     const auto* bytes = static_cast<const char*>(LockResource(loaded));
     if (!bytes)
-        return StatusFromLastError();
+        return LastErrorStatus();
     if (size == 0xFFFFFFFFu || size > 0x7FFFFFFEu)
         return E_OUTOFMEMORY;
     std::vector<WCHAR> text;
@@ -50,7 +43,7 @@ HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR res
     const int converted = MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size),
                                               text.data(), static_cast<int>(size));
     if (converted == 0)
-        return StatusFromLastError();
+        return LastErrorStatus();
     text[static_cast<size_t>(converted)] = 0;
     Win32Registry registry;
     CRegScriptParser parser(registrar, registry);

@@ -1,10 +1,9 @@
 // CAtlException: the frame's exception object. It carries one status code
-// and is raised by helper code that cannot return one (E_OUTOFMEMORY when a
-// buffer cannot grow, E_INVALIDARG on a bad argument or a size computation
-// that overflows, E_FAIL otherwise). Only the guarded allocations of the
-// frame catch it: object and class-object creation, the name cache and the
-// module's termination list, each of which then reports E_OUTOFMEMORY. No
-// CAtlException ever crosses a component boundary.
+// and is raised by code that cannot return one, such as an object class's
+// constructor (E_OUTOFMEMORY when a buffer cannot grow, E_INVALIDARG on a bad
+// argument or a size computation that overflows, E_FAIL otherwise). The
+// creators of objects and class objects catch it, like any exception, and
+// report E_OUTOFMEMORY; no CAtlException ever crosses a component boundary.
 #pragma once
 
 #include <windows.h>

@@ -37,12 +37,7 @@ HRESULT WINAPI CComClassFactoryCreator::CreateInstance(InstanceCreatorFunc creat
         return E_OUTOFMEMORY;
     }
     p->SetVoid(creator);
-    HRESULT hr = p->_AtlInitialConstruct();
-    if (FAILED(hr)) {
-        delete p;
-        return hr;
-    }
-    hr = p->QueryInterface(iid, ppv);
+    const HRESULT hr = p->QueryInterface(iid, ppv);
     if (hr != S_OK) {
         *ppv = nullptr;
         delete p;

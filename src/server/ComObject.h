@@ -14,29 +14,38 @@
 
 #include <new>
 
+// The lifetime shared by the stand-alone and the aggregated wrapper: the
+// count (in `root`) takes the guard value, the module lock goes, then the
+// object's teardown hook runs.
+template <class Root, class Object>
+void BeginWrapperDestruction(Root& root, Object& object) noexcept
+{
+    root.m_dwRef = kDestructionGuardCount;
+    _Module.Unlock();
+    object.FinalRelease();
+}
+
+// Drops one reference of a wrapper's own count and destroys the wrapper at 0.
+template <class Wrapper> ULONG ReleaseWrapper(Wrapper* wrapper) noexcept
+{
+    const ULONG count = wrapper->InternalRelease();
+    if (count == 0)
+        delete wrapper;
+    return count;
+}
+
 template <class T> class CComObject : public T
 {
 public:
     // The argument is the outer object of the creators' common signature;
     // a stand-alone instance has none.
     explicit CComObject(void* = nullptr) { _Module.Lock(); }
-    virtual ~CComObject()
-    {
-        this->m_dwRef = kDestructionGuardCount;
-        _Module.Unlock();
-        this->FinalRelease();
-    }
+    virtual ~CComObject() { BeginWrapperDestruction(*this, *this); }
     CComObject(const CComObject&) = delete;
     CComObject& operator=(const CComObject&) = delete;
 
     ULONG STDMETHODCALLTYPE AddRef() override { return this->InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = this->InternalRelease();
-        if (count == 0)
-            delete this;
-        return count;
-    }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWrapper(this); }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
         return this->_InternalQueryInterface(iid, ppv);
@@ -84,23 +93,12 @@ class CComAggObject : public IUnknown, public CComObjectRootEx<typename T::_Thre
 {
 public:
     explicit CComAggObject(void* outer) : m_contained(outer) { _Module.Lock(); }
-    virtual ~CComAggObject()
-    {
-        this->m_dwRef = kDestructionGuardCount;
-        _Module.Unlock();
-        m_contained.FinalRelease();
-    }
+    virtual ~CComAggObject() { BeginWrapperDestruction(*this, m_contained); }
     CComAggObject(const CComAggObject&) = delete;
     CComAggObject& operator=(const CComAggObject&) = delete;
 
     ULONG STDMETHODCALLTYPE AddRef() override { return this->InternalAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const ULONG count = this->InternalRelease();
-        if (count == 0)
-            delete this;
-        return count;
-    }
+    ULONG STDMETHODCALLTYPE Release() override { return ReleaseWrapper(this); }
     // IUnknown is this inner object itself; every other interface is a
     // pointer into the contained part, whose references go to the outer
     // object.

@@ -8,17 +8,18 @@
 #include <objbase.h>
 
 #include "TavrinUpload_h.h"
-#include "registrar/ServerRegistration.h"
 #include "server/ObjectMap.h"
-#include "upload/ASPUpload.h"
+#include "server/ServerRegistration.h"
+#include "upload/UploadObject.h"
 #include "uploadfile/UploadFileObject.h"
+#include "util/resource.h"
 
 namespace {
 
 // Upload first, then UploadFile: registration and lookup follow this order.
 BEGIN_OBJECT_MAP(g_objectMap)
-OBJECT_ENTRY(CLSID_Upload, CComASPUpload, 101)
-OBJECT_ENTRY(CLSID_UploadFile, CComUploadFile, 102)
+OBJECT_ENTRY(CLSID_Upload, CComASPUpload, IDR_UPLOAD)
+OBJECT_ENTRY(CLSID_UploadFile, CComUploadFile, IDR_UPLOADFILE)
 END_OBJECT_MAP()
 
 } // namespace

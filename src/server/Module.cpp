@@ -3,17 +3,13 @@
 // ModuleState.cpp, in order with the rest of the library's static state.
 #include "server/Module.h"
 
-#include "registrar/ServerRegistration.h"
-#include "server/AtlException.h"
+#include "server/ServerRegistration.h"
 
 #include <objidl.h>
 
 #include <new>
 
-CComModule::CComModule() noexcept : m_size(sizeof(CComModule))
-{
-    InitializeCriticalSection(&m_typeInfoSection);
-}
+CComModule::CComModule() noexcept : m_size(sizeof(CComModule)) {}
 
 CComModule::~CComModule()
 {
@@ -72,17 +68,17 @@ HRESULT CComModule::UpdateRegistryFromScript(LPCWSTR resourceName, BOOL doRegist
 
 HRESULT CComModule::AddTermFunc(TermFunc func, DWORD_PTR context) noexcept
 {
-    TermNode* node = nullptr;
+    std::unique_ptr<TermNode> node;
     try {
-        node = new TermNode{func, context, nullptr};
+        node = std::make_unique<TermNode>();
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
-    } catch (const CAtlException&) {
-        return E_OUTOFMEMORY;
     }
-    TypeInfoSectionLock lock(*this);
-    node->next = m_termHead;
-    m_termHead = node;
+    node->func = func;
+    node->context = context;
+    ScopedLock<CriticalSection> lock(m_typeInfoSection);
+    node->next = std::move(m_termHead);
+    m_termHead = std::move(node);
     return S_OK;
 }
 
@@ -92,18 +88,14 @@ void CComModule::Term() noexcept
         return;
     // The list is detached first, so that a callback that wrongly adds
     // another one does not make this loop run it after teardown.
-    TermNode* node = nullptr;
+    std::unique_ptr<TermNode> node;
     {
-        TypeInfoSectionLock lock(*this);
-        node = m_termHead;
-        m_termHead = nullptr;
+        ScopedLock<CriticalSection> lock(m_typeInfoSection);
+        node = std::move(m_termHead);
     }
     while (node) {
-        TermNode* next = node->next;
         node->func(node->context);
-        delete node;
-        node = next;
+        node = std::move(node->next);
     }
-    DeleteCriticalSection(&m_typeInfoSection);
     m_size = 0;
 }

@@ -16,6 +16,10 @@
 
 #include <windows.h>
 
+#include "server/CriticalSection.h"
+
+#include <memory>
+
 struct IGlobalInterfaceTable;
 struct IRegistrarBase;
 struct ObjectMapEntry;
@@ -63,11 +67,12 @@ public:
     // The type-information critical section. Re-entrant: the thread that
     // loads a type description adds its termination callback while it
     // already holds the section.
-    void EnterTypeInfoSection() noexcept { EnterCriticalSection(&m_typeInfoSection); }
-    void LeaveTypeInfoSection() noexcept { LeaveCriticalSection(&m_typeInfoSection); }
+    void EnterTypeInfoSection() noexcept { m_typeInfoSection.Lock(); }
+    void LeaveTypeInfoSection() noexcept { m_typeInfoSection.Unlock(); }
+    CriticalSection& TypeInfoSection() noexcept { return m_typeInfoSection; }
 
-    // Runs the termination list once, newest first, and deletes the critical
-    // section. Later calls do nothing. Does not look at the lock count.
+    // Runs the termination list once, newest first. Later calls do nothing.
+    // Does not look at the lock count.
     void Term() noexcept;
 
     void SetLibId(const GUID& libid) noexcept { m_libid = libid; }
@@ -80,34 +85,18 @@ public:
 private:
     struct TermNode
     {
-        TermFunc func;
-        DWORD_PTR context;
-        TermNode* next;
+        TermFunc func = nullptr;
+        DWORD_PTR context = 0;
+        std::unique_ptr<TermNode> next;
     };
 
     // Nonzero from construction until teardown has run.
     UINT m_size;
     volatile LONG m_lockCount = 0;
-    TermNode* m_termHead = nullptr;
-    CRITICAL_SECTION m_typeInfoSection;
+    std::unique_ptr<TermNode> m_termHead;
+    CriticalSection m_typeInfoSection;
     GUID m_libid = {};
     ObjectMapEntry* m_objectMap = nullptr; // not owned: a static table
-};
-
-// Holds the section for one scope.
-class TypeInfoSectionLock
-{
-public:
-    explicit TypeInfoSectionLock(CComModule& module) noexcept : m_module(module)
-    {
-        m_module.EnterTypeInfoSection();
-    }
-    ~TypeInfoSectionLock() { m_module.LeaveTypeInfoSection(); }
-    TypeInfoSectionLock(const TypeInfoSectionLock&) = delete;
-    TypeInfoSectionLock& operator=(const TypeInfoSectionLock&) = delete;
-
-private:
-    CComModule& m_module;
 };
 
 extern CComModule _Module;

@@ -8,5 +8,5 @@
 #include "server/Module.h"
 #include "server/ObjectMap.h"
 
-ObjectMapSection g_objectMapSection;
+CriticalSection g_objectMapSection;
 CComModule _Module;

@@ -4,22 +4,6 @@
 
 namespace {
 
-// Holds the object-map critical section for one scope.
-class ObjectMapLock
-{
-public:
-    explicit ObjectMapLock(ObjectMapSection& section) noexcept : m_section(section)
-    {
-        m_section.Lock();
-    }
-    ~ObjectMapLock() { m_section.Unlock(); }
-    ObjectMapLock(const ObjectMapLock&) = delete;
-    ObjectMapLock& operator=(const ObjectMapLock&) = delete;
-
-private:
-    ObjectMapSection& m_section;
-};
-
 // The first entry that can make class objects and whose class ID equals
 // `clsid` in all 16 bytes.
 ObjectMapEntry* FindCreatableClass(ObjectMapEntry* map, REFCLSID clsid) noexcept
@@ -35,7 +19,7 @@ ObjectMapEntry* FindCreatableClass(ObjectMapEntry* map, REFCLSID clsid) noexcept
 // the class object; the others find it cached once they get the lock.
 HRESULT CacheClassObject(ObjectMapEntry& entry) noexcept
 {
-    ObjectMapLock lock(g_objectMapSection);
+    ScopedLock<CriticalSection> lock(g_objectMapSection);
     if (entry.classObject.load(std::memory_order_acquire))
         return S_OK;
     IUnknown* created = nullptr;

@@ -5,7 +5,7 @@
 // release them at unload; registration walks it in order.
 //
 //     BEGIN_OBJECT_MAP(g_objectMap)
-//     OBJECT_ENTRY(CLSID_Upload, CComASPUpload, 101)
+//     OBJECT_ENTRY(CLSID_Upload, CComASPUpload, IDR_UPLOAD)
 //     END_OBJECT_MAP()
 //
 // Cached class objects are created under the object-map critical section,
@@ -15,6 +15,7 @@
 #pragma once
 
 #include "server/ClassFactory.h"
+#include "server/CriticalSection.h"
 
 #include <atomic>
 
@@ -108,22 +109,7 @@ private:
 
 // The object-map critical section: initialised with the library's static
 // data, before the module object, and deleted after it (see ModuleState.cpp).
-class ObjectMapSection
-{
-public:
-    ObjectMapSection() noexcept { InitializeCriticalSection(&m_section); }
-    ~ObjectMapSection() { DeleteCriticalSection(&m_section); }
-    ObjectMapSection(const ObjectMapSection&) = delete;
-    ObjectMapSection& operator=(const ObjectMapSection&) = delete;
-
-    void Lock() noexcept { EnterCriticalSection(&m_section); }
-    void Unlock() noexcept { LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION m_section;
-};
-
-extern ObjectMapSection g_objectMapSection;
+extern CriticalSection g_objectMapSection;
 
 // Copies `libid` into the module, binds `map` to it and calls each entry's
 // per-class hook in map order. Always S_OK.

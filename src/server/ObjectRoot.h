@@ -19,48 +19,18 @@
 
 #include <unknwn.h>
 
+#include "server/CriticalSection.h"
+
 // The value a count is set to while an object is being destroyed: a reference
 // added and dropped during teardown cannot bring it back to 0.
 constexpr LONG kDestructionGuardCount = -(LONG_MAX / 2);
 
-// Plain counting, no locks: an instance is used by one thread at a time.
+// No lock at all: an instance is used by one thread at a time.
 class CComFakeCriticalSection
 {
 public:
-    HRESULT Init() noexcept { return S_OK; }
     void Lock() noexcept {}
     void Unlock() noexcept {}
-};
-
-// A platform critical section whose initialisation can fail and is undone
-// by the destructor only if it succeeded.
-class CComCriticalSection
-{
-public:
-    CComCriticalSection() noexcept = default;
-    ~CComCriticalSection()
-    {
-        if (m_initialized)
-            DeleteCriticalSection(&m_section);
-    }
-    CComCriticalSection(const CComCriticalSection&) = delete;
-    CComCriticalSection& operator=(const CComCriticalSection&) = delete;
-
-    HRESULT Init() noexcept
-    {
-        if (m_initialized)
-            return S_OK;
-        if (!InitializeCriticalSectionAndSpinCount(&m_section, 0))
-            return E_OUTOFMEMORY;
-        m_initialized = true;
-        return S_OK;
-    }
-    void Lock() noexcept { EnterCriticalSection(&m_section); }
-    void Unlock() noexcept { LeaveCriticalSection(&m_section); }
-
-private:
-    CRITICAL_SECTION m_section;
-    bool m_initialized = false;
 };
 
 class CComSingleThreadModel
@@ -76,7 +46,7 @@ class CComMultiThreadModel
 public:
     static ULONG Increment(LONG* p) noexcept { return InterlockedIncrement(p); }
     static ULONG Decrement(LONG* p) noexcept { return InterlockedDecrement(p); }
-    using CriticalSection = CComCriticalSection;
+    using CriticalSection = ::CriticalSection;
 };
 
 // One row of an interface map.
@@ -155,10 +125,8 @@ public:
     ULONG InternalAddRef() noexcept { return ThreadModel::Increment(&m_dwRef); }
     ULONG InternalRelease() noexcept { return ThreadModel::Decrement(&m_dwRef); }
 
-    // Initialises the object's own critical section (a no-op for the single
-    // thread model); the class-object creator calls it.
-    HRESULT _AtlInitialConstruct() noexcept { return m_critsec.Init(); }
-
+    // The object's own lock: a critical section under the multi-thread
+    // model, nothing under the single-thread one.
     typename ThreadModel::CriticalSection m_critsec;
 };
 

@@ -2,13 +2,14 @@
 // member-name cache and the dispatch calls that go through them.
 #include "server/TypeInfoHolder.h"
 
-#include "server/AtlException.h"
 #include "server/Module.h"
 #include "util/ComPtr.h"
 #include "util/ErrorMacros.h"
+#include "util/TypeBlockHolder.h"
 
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include <new>
 
 HRESULT CComTypeInfoHolder::GetTI(LCID lcid, ITypeInfo** ppInfo) noexcept
@@ -58,7 +59,7 @@ HRESULT CComTypeInfoHolder::EnsureTI(LCID lcid) noexcept
 {
     if (m_pInfo.load(std::memory_order_acquire) && m_pMap.load(std::memory_order_acquire))
         return S_OK;
-    TypeInfoSectionLock lock(_Module);
+    ScopedLock<CriticalSection> lock(_Module.TypeInfoSection());
     HRESULT hr = m_pInfo.load(std::memory_order_relaxed) ? S_OK : LoadTypeInfo(lcid);
     ITypeInfo* info = m_pInfo.load(std::memory_order_relaxed);
     if (info && !m_pMap.load(std::memory_order_relaxed))
@@ -106,46 +107,25 @@ HRESULT CComTypeInfoHolder::LoadTypeInfo(LCID lcid) noexcept
     return S_OK;
 }
 
-namespace {
-
-// Releases a type attribute block when it goes.
-class TypeAttrHolder
-{
-public:
-    TypeAttrHolder(ITypeInfo* info, TYPEATTR* attr) noexcept : m_info(info), m_attr(attr) {}
-    ~TypeAttrHolder() { m_info->ReleaseTypeAttr(m_attr); }
-    TypeAttrHolder(const TypeAttrHolder&) = delete;
-    TypeAttrHolder& operator=(const TypeAttrHolder&) = delete;
-
-private:
-    ITypeInfo* m_info;
-    TYPEATTR* m_attr;
-};
-
-} // namespace
-
 // Runs under the type-information critical section. A missing attribute
 // block is not an error: the cache stays absent and the next call retries.
 HRESULT CComTypeInfoHolder::LoadNameCache(ITypeInfo* info) noexcept
 {
-    TYPEATTR* attr = nullptr;
-    if (FAILED(info->GetTypeAttr(&attr)) || !attr)
+    TypeAttrHolder attr(info);
+    if (FAILED(info->GetTypeAttr(attr.Put())) || !attr)
         return S_OK;
-    TypeAttrHolder attrHolder(info, attr);
     const int count = attr->cFuncs;
-    stringdispid* entries = nullptr;
+    std::unique_ptr<stringdispid[]> entries;
     if (count != 0) {
         try {
-            entries = new stringdispid[count];
+            entries = std::make_unique<stringdispid[]>(static_cast<size_t>(count));
         } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (const CAtlException&) {
             return E_OUTOFMEMORY;
         }
     }
     for (int i = 0; i < count; ++i) {
-        FUNCDESC* func = nullptr;
-        if (FAILED(info->GetFuncDesc(i, &func)) || !func)
+        FuncDescHolder func(info);
+        if (FAILED(info->GetFuncDesc(i, func.Put())) || !func)
             continue;
         BSTR name = nullptr;
         if (SUCCEEDED(info->GetDocumentation(func->memid, &name, nullptr, nullptr, nullptr)) &&
@@ -154,10 +134,9 @@ HRESULT CComTypeInfoHolder::LoadNameCache(ITypeInfo* info) noexcept
             entries[i].nLen = static_cast<int>(SysStringLen(name));
             entries[i].id = func->memid;
         }
-        info->ReleaseFuncDesc(func);
     }
     m_nCount = count;
-    m_pMap.store(entries, std::memory_order_release);
+    m_pMap.store(entries.release(), std::memory_order_release);
     return S_OK;
 }
 
@@ -187,10 +166,6 @@ void WINAPI CComTypeInfoHolder::Cleanup(DWORD_PTR holder) noexcept
     auto* self = reinterpret_cast<CComTypeInfoHolder*>(holder);
     if (ITypeInfo* info = self->m_pInfo.exchange(nullptr))
         info->Release();
-    if (stringdispid* entries = self->m_pMap.exchange(nullptr)) {
-        for (int i = 0; i < self->m_nCount; ++i)
-            SysFreeString(entries[i].bstr);
-        delete[] entries;
-    }
+    std::unique_ptr<stringdispid[]> entries(self->m_pMap.exchange(nullptr));
     self->m_nCount = 0;
 }

@@ -21,8 +21,14 @@
 class CComTypeInfoHolder
 {
 public:
+    // One cached name; frees its string when it goes.
     struct stringdispid
     {
+        stringdispid() = default;
+        ~stringdispid() { SysFreeString(bstr); }
+        stringdispid(const stringdispid&) = delete;
+        stringdispid& operator=(const stringdispid&) = delete;
+
         BSTR bstr = nullptr; // owned
         int nLen = 0;        // characters
         DISPID id = -1;

@@ -3,6 +3,7 @@
 
 #include "upload/UploadBody.h"
 #include "util/Handles.h"
+#include "util/LastErrorStatus.h"
 #include "util/SafeArrayHolder.h"
 
 namespace {
@@ -68,12 +69,6 @@ HRESULT ReadExactly(HANDLE file, uint8_t* into, int32_t count)
 }
 
 } // namespace
-
-HRESULT LastErrorStatus()
-{
-    const DWORD error = GetLastError();
-    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
-}
 
 HRESULT ReadBodyFile(LPCWSTR path, CUploadBody& body)
 {

@@ -12,11 +12,6 @@
 
 class CUploadBody;
 
-// The failure status for the calling thread's last platform error; E_FAIL
-// when the platform left no error number, so that a failure is never
-// reported as success.
-HRESULT LastErrorStatus();
-
 // Makes body hold the whole existing file at path, in a buffer of exactly
 // its size. Failures are HRESULT_FROM_WIN32 of the platform's error (a
 // positive error number would pass every FAILED() test of a caller), and

@@ -128,8 +128,9 @@ HRESULT CUploadBody::ParseBody(int32_t& pageCode)
 
 HRESULT CUploadBody::ParseBody(PageCodeAccess& pageCode)
 {
-    HRESULT result = FindFirstDelimiter();
-    while (result == kFound) {
+    SplitStep step = SplitStep::kEnd;
+    HRESULT result = FindFirstDelimiter(step);
+    while (SUCCEEDED(result) && step == SplitStep::kPartFollows) {
         CAspUploadFormField* record = m_formFields.Add();
         if (!record) {
             result = E_OUTOFMEMORY;
@@ -138,14 +139,14 @@ HRESULT CUploadBody::ParseBody(PageCodeAccess& pageCode)
         result = ParsePartHeaders(*record, pageCode);
         if (FAILED(result))
             break;
-        result = ParsePartContent(*record);
+        result = ParsePartContent(*record, step);
     }
     if (FAILED(result)) {
         ResetBody();
         return result;
     }
     FreeDelimiter();
-    return result;
+    return S_FALSE;
 }
 
 int32_t CUploadBody::LineLength(int32_t start) const
@@ -170,8 +171,9 @@ void CUploadBody::SkipLineBreak()
         ++m_cursor;
 }
 
-HRESULT CUploadBody::FindFirstDelimiter()
+HRESULT CUploadBody::FindFirstDelimiter(SplitStep& step)
 {
+    step = SplitStep::kEnd;
     const uint8_t* body = m_body.get();
     // Blank lines (CR and LF bytes in any number) before the first delimiter
     // line are passed over; any other first byte means the body holds no
@@ -184,7 +186,7 @@ HRESULT CUploadBody::FindFirstDelimiter()
             m_delimiterLength = length;
             // A bare "--" line, or a first line with no line break after it.
             if (length < 1)
-                return kFinished;
+                return S_OK;
             Bytes delimiter(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length) + 2)));
             if (!delimiter)
                 return E_OUTOFMEMORY;
@@ -194,13 +196,14 @@ HRESULT CUploadBody::FindFirstDelimiter()
             m_delimiter = std::move(delimiter);
             m_cursor += length;
             SkipLineBreak();
-            return kFound;
+            step = SplitStep::kPartFollows;
+            return S_OK;
         }
         if (byte != kCr && byte != kLf)
-            return kFinished;
+            return S_OK;
         ++m_cursor;
     }
-    return kFinished;
+    return S_OK;
 }
 
 HRESULT CUploadBody::ParsePartHeaders(CAspUploadFormField& record, PageCodeAccess& pageCode)
@@ -213,7 +216,7 @@ HRESULT CUploadBody::ParsePartHeaders(CAspUploadFormField& record, PageCodeAcces
             return DISP_E_EXCEPTION;
         if (length == 0) {
             SkipLineBreak();
-            return kFound;
+            return S_OK;
         }
         const int32_t start = m_cursor;
         const int32_t end = start + length;
@@ -303,8 +306,9 @@ HRESULT CUploadBody::TakeParameter(BSTR& slot, PageCodeAccess& pageCode, int32_t
     return S_OK;
 }
 
-HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record)
+HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record, SplitStep& step)
 {
+    step = SplitStep::kEnd;
     uint8_t* body = m_body.get();
     const int32_t start = m_cursor;
     if (start >= m_bodyLength || !m_delimiter)
@@ -333,8 +337,8 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record)
             continue;
         }
         const int32_t lineStart = lf + 3;
-        const HRESULT match = MatchDelimiterLine(lineStart, from);
-        if (FAILED(match))
+        const DelimiterLine match = MatchDelimiterLine(lineStart, from);
+        if (match == DelimiterLine::kContent)
             continue; // A lookalike: LF "--" and other text stays content.
         // The line break before the delimiter line belongs to it: CR LF, or
         // a bare LF. A bare LF keeps the content's last byte.
@@ -348,17 +352,19 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record)
         // of the body is never read.
         m_cursor = lineStart + m_delimiterLength;
         SkipLineBreak();
-        return match;
+        if (match == DelimiterLine::kOrdinary)
+            step = SplitStep::kPartFollows;
+        return S_OK;
     }
 }
 
 // Decides whether the line at lineStart is a delimiter line: exactly the
-// delimiter text (kFound) or exactly the text and "--" (kFinished), ended by
-// CR LF, a bare LF or the body's end. Anything else, blanks included, makes
-// it content (E_FAIL). resume is where the search for the next LF "--" goes
+// delimiter text (kOrdinary) or exactly the text and "--" (kClosing), ended
+// by CR LF, a bare LF or the body's end. Anything else, blanks included,
+// makes it content (kContent). resume is where the search for the next LF "--" goes
 // on: the byte at lineStart is never examined again, and the line's own
 // bytes cannot start a delimiter line, so the search skips to the line's LF.
-HRESULT CUploadBody::MatchDelimiterLine(int32_t lineStart, int32_t& resume) const
+CUploadBody::DelimiterLine CUploadBody::MatchDelimiterLine(int32_t lineStart, int32_t& resume) const
 {
     const uint8_t* body = m_body.get();
     const int32_t delimiterLength = m_delimiterLength;
@@ -377,14 +383,14 @@ HRESULT CUploadBody::MatchDelimiterLine(int32_t lineStart, int32_t& resume) cons
         resume = m_bodyLength;
     } else {
         resume = windowEnd;
-        return E_FAIL;
+        return DelimiterLine::kContent;
     }
     const uint8_t* delimiter = m_delimiter.get();
     if (lineLength == delimiterLength &&
         std::memcmp(body + lineStart, delimiter, static_cast<size_t>(lineLength)) == 0)
-        return kFound;
+        return DelimiterLine::kOrdinary;
     if (lineLength == delimiterLength + 2 &&
         std::memcmp(body + lineStart, delimiter, static_cast<size_t>(lineLength)) == 0)
-        return kFinished;
-    return E_FAIL;
+        return DelimiterLine::kClosing;
+    return DelimiterLine::kContent;
 }

@@ -22,9 +22,15 @@
 class CUploadBody
 {
 public:
-    // What a step returns besides failure statuses.
-    static constexpr HRESULT kFound = 0;    // delimiter stored / ordinary delimiter follows
-    static constexpr HRESULT kFinished = 1; // no delimiter in the body / closing delimiter follows
+    // Where a step of the split leaves the body when it does not fail: a
+    // part follows (the delimiter was found and stored, or an ordinary
+    // delimiter line ended the content), or the split is over (the body
+    // holds no delimiter, or the closing delimiter line ended the content).
+    enum class SplitStep
+    {
+        kPartFollows,
+        kEnd,
+    };
 
     CUploadBody() = default;
     ~CUploadBody() = default;
@@ -46,7 +52,7 @@ public:
     bool HasBody() const { return m_body != nullptr; }
 
     // Splits the body from the cursor up to the closing delimiter. Returns
-    // kFinished on a normal end (also when the body holds no delimiter, which
+    // S_FALSE on a normal end (also when the body holds no delimiter, which
     // makes no record), DISP_E_EXCEPTION when the body is not in the format,
     // E_OUTOFMEMORY; after a failure ResetBody() has run. Names and file
     // names are decoded under pageCode, which the automatic rule may change.
@@ -65,15 +71,16 @@ public:
     const uint8_t* Delimiter() const { return m_delimiter.get(); }
     int32_t DelimiterLength() const { return m_delimiterLength; }
 
-    // The steps of ParseBody, public so that each can be tested alone.
-    // kFound when the delimiter was found and stored, kFinished when the
-    // body holds none, E_OUTOFMEMORY.
-    HRESULT FindFirstDelimiter();
-    // kFound with the cursor on the part's first content byte, or a failure.
+    // The steps of ParseBody, public so that each can be tested alone. Each
+    // returns S_OK or a failure status; on S_OK, step says what follows.
+    // FindFirstDelimiter: a part follows when the delimiter was found and
+    // stored, the split ends when the body holds none; E_OUTOFMEMORY.
+    HRESULT FindFirstDelimiter(SplitStep& step);
+    // S_OK with the cursor on the part's first content byte, or a failure.
     HRESULT ParsePartHeaders(CAspUploadFormField& record, PageCodeAccess& pageCode);
-    // kFound when an ordinary delimiter follows the content, kFinished when
-    // the closing one does, DISP_E_EXCEPTION when none does.
-    HRESULT ParsePartContent(CAspUploadFormField& record);
+    // A part follows when an ordinary delimiter line ends the content, the
+    // split ends when the closing one does; DISP_E_EXCEPTION when none does.
+    HRESULT ParsePartContent(CAspUploadFormField& record, SplitStep& step);
     // Length of the line at start without its CR LF or bare LF, or -1 when
     // start is outside the body or no LF follows it.
     int32_t LineLength(int32_t start) const;
@@ -93,7 +100,14 @@ private:
                             int32_t end);
     HRESULT TakeParameter(BSTR& slot, PageCodeAccess& pageCode, int32_t valueStart,
                           int32_t textEnd);
-    HRESULT MatchDelimiterLine(int32_t lineStart, int32_t& resume) const;
+    // What a line that starts with "--" after an LF turns out to be.
+    enum class DelimiterLine
+    {
+        kContent, // a lookalike: the line stays content
+        kOrdinary,
+        kClosing,
+    };
+    DelimiterLine MatchDelimiterLine(int32_t lineStart, int32_t& resume) const;
     void FreeDelimiter();
 
     Bytes m_body;

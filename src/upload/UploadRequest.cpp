@@ -6,6 +6,8 @@
 // stops early.
 #include "upload/UploadRequest.h"
 
+#include "TavrinUpload_h.h"
+
 #include "util/ErrorMacros.h"
 #include "util/ErrorReporting.h"
 #include "util/MessageText.h"
@@ -101,13 +103,13 @@ HRESULT CUploadRequest::ReadFromHost(bool* bodyRead) noexcept
 {
     *bodyRead = false;
     if (!m_request || !m_response)
-        return ReportError(kMsgNotInAsp, CO_E_NOT_SUPPORTED);
+        return ReportError(kMsgNotInAsp, CO_E_NOT_SUPPORTED, CLSID_Upload);
     LONG total = 0;
     RETURN_IF_FAILED(m_request->get_TotalBytes(&total));
     if (total < 1)
         return S_OK;
     if (total > m_maxSize)
-        return ReportError(kMsgOverSizeLimit, DISP_E_OVERFLOW);
+        return ReportError(kMsgOverSizeLimit, DISP_E_OVERFLOW, CLSID_Upload);
 
     // The mark stays set while reading and after a successful parse, so the
     // body is split once; every failure from here on clears it with the
@@ -150,7 +152,7 @@ HRESULT CUploadRequest::ReadChunks(int32_t total) noexcept
         VARIANT_BOOL connected = VARIANT_FALSE;
         RETURN_IF_FAILED(m_response->IsClientConnected(&connected));
         if (connected == VARIANT_FALSE)
-            return ReportError(kMsgUserAbort, E_ABORT);
+            return ReportError(kMsgUserAbort, E_ABORT, CLSID_Upload);
 
         if (count->vt != VT_I4)
             count.Clear();
@@ -174,13 +176,13 @@ HRESULT CUploadRequest::AppendChunk(const VARIANT& result, int32_t* delivered) n
     *delivered = 0;
     SAFEARRAY* array = result.vt == (VT_ARRAY | VT_UI1) ? result.parray : nullptr;
     if (!array || SafeArrayGetDim(array) < 1)
-        return ReportError(kMsgBinaryReadFailed, E_POINTER);
+        return ReportError(kMsgBinaryReadFailed, E_POINTER, CLSID_Upload);
     const ULONG elements = array->rgsabound[0].cElements;
     if (elements == 0)
         return S_OK;
     SafeArrayDataLock lock(array);
     if (!lock.Data())
-        return ReportError(kMsgBinaryReadFailed, E_POINTER);
+        return ReportError(kMsgBinaryReadFailed, E_POINTER, CLSID_Upload);
     const ULONG room = static_cast<ULONG>(m_body->BodyCapacity() - m_body->BodyLength());
     m_body->AppendBody(static_cast<const uint8_t*>(lock.Data()),
                        static_cast<int32_t>(std::min(elements, room)));
@@ -195,6 +197,6 @@ HRESULT CUploadRequest::ParseHeldBody() noexcept
         return hr;
     ResetBody();
     if (hr == DISP_E_EXCEPTION)
-        return ReportError(kMsgInvalidFormat, DISP_E_EXCEPTION);
+        return ReportError(kMsgInvalidFormat, DISP_E_EXCEPTION, CLSID_Upload);
     return hr;
 }

@@ -17,7 +17,6 @@ class CUploadRequest
 {
 public:
     static constexpr int32_t kDefaultMaxSize = 10485760;
-    static constexpr int32_t kAutomaticPageCode = 65535;
 
     CUploadRequest() noexcept;
     CUploadRequest(const CUploadRequest&) = delete;
@@ -78,6 +77,6 @@ private:
     ComPtr<IResponse> m_response;
     bool m_parsed = false;
     int32_t m_maxSize = kDefaultMaxSize;
-    int32_t m_pageCode = kAutomaticPageCode;
+    int32_t m_pageCode = kPageCodeAutomatic;
     std::shared_ptr<CUploadBody> m_body;
 };

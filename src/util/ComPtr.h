@@ -1,6 +1,7 @@
 // ComPtr<T> holds one counted reference to an interface and releases it when
-// it goes. Move-only; Attach/Detach hand references over without counting,
-// and the address-of accessor releases first, for out parameters.
+// it goes. A copy adds a reference of its own, a move hands the reference
+// over; Attach/Detach hand references over without counting, and the
+// address-of accessor releases first, for out parameters.
 #pragma once
 
 #include <windows.h>

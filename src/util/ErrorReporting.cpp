@@ -6,8 +6,6 @@
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 
-#include <TavrinUpload_h.h>
-
 #include <memory>
 #include <oaidl.h>
 
@@ -21,24 +19,24 @@ using CoTaskMemText = std::unique_ptr<OLECHAR, CoTaskMemDeleter>;
 
 const OLECHAR kUnknownError[] = L"Unknown Error";
 
-// The source is the ProgID that the registry holds for the Upload class;
-// while the class is not registered there is none and no source is set.
-void SetSourceFromRegistry(ICreateErrorInfo* info) noexcept
+// The source is the ProgID that the registry holds for the class; while the
+// class is not registered there is none and no source is set.
+void SetSourceFromRegistry(ICreateErrorInfo* info, REFCLSID sourceClass) noexcept
 {
     LPOLESTR found = nullptr;
-    const HRESULT hr = ProgIDFromCLSID(CLSID_Upload, &found);
+    const HRESULT hr = ProgIDFromCLSID(sourceClass, &found);
     CoTaskMemText progId(found);
     if (SUCCEEDED(hr) && progId)
         info->SetSource(progId.get());
 }
 
-void InstallErrorInfo(LPCOLESTR description) noexcept
+void InstallErrorInfo(LPCOLESTR description, REFCLSID sourceClass) noexcept
 {
     ComPtr<ICreateErrorInfo> create;
     if (FAILED(CreateErrorInfo(create.ReleaseAndGetAddressOf())) || !create)
         return;
     create->SetGUID(GUID_NULL);
-    SetSourceFromRegistry(create.Get());
+    SetSourceFromRegistry(create.Get(), sourceClass);
     create->SetDescription(const_cast<LPOLESTR>(description));
     ComPtr<IErrorInfo> info;
     if (SUCCEEDED(create.As(&info)))
@@ -47,9 +45,9 @@ void InstallErrorInfo(LPCOLESTR description) noexcept
 
 } // namespace
 
-HRESULT ReportError(UINT messageId, HRESULT status) noexcept
+HRESULT ReportError(UINT messageId, HRESULT status, REFCLSID sourceClass) noexcept
 {
     BstrHolder text;
-    InstallErrorInfo(text.LoadMessage(messageId) ? text.Get() : kUnknownError);
+    InstallErrorInfo(text.LoadMessage(messageId) ? text.Get() : kUnknownError, sourceClass);
     return status == S_OK ? DISP_E_EXCEPTION : status;
 }

@@ -1,6 +1,7 @@
-// Holders for Win32 handles: files and other kernel objects (HandleHolder),
-// registry keys (RegKeyHolder) and loaded modules (ModuleHolder). Each closes
-// what it holds when it goes; all are move-only.
+// UniqueHandle owns one handle of a kind that its traits name (the value
+// that means "none" and the call that closes it) and closes it when it goes;
+// move-only. The library uses it for files (HandleHolder) and loaded modules
+// (ModuleHolder); registry keys are held through the registrar's RegKeyRef.
 #pragma once
 
 #include <windows.h>
@@ -52,11 +53,6 @@ struct FileHandleTraits
     static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static BOOL Close(HANDLE h) noexcept { return CloseHandle(h); }
 };
-struct RegKeyTraits
-{
-    static HKEY Invalid() noexcept { return nullptr; }
-    static LONG Close(HKEY h) noexcept { return RegCloseKey(h); }
-};
 struct ModuleTraits
 {
     static HMODULE Invalid() noexcept { return nullptr; }
@@ -65,5 +61,4 @@ struct ModuleTraits
 
 // A file handle from CreateFileW, where failure is INVALID_HANDLE_VALUE.
 using HandleHolder = UniqueHandle<HANDLE, FileHandleTraits>;
-using RegKeyHolder = UniqueHandle<HKEY, RegKeyTraits>;
 using ModuleHolder = UniqueHandle<HMODULE, ModuleTraits>;

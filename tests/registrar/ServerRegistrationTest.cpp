@@ -1,4 +1,4 @@
-#include "registrar/ServerRegistration.h"
+#include "server/ServerRegistration.h"
 #include "TavrinUpload_h.h"
 #include "registrar/RegObject.h"
 #include "server/ObjectMap.h"

@@ -5,8 +5,8 @@
 #include "TavrinUpload_h.h"
 #include "server/Module.h"
 #include "support/HostDouble.h"
-#include "upload/ASPUpload.h"
 #include "upload/UploadNative.h"
+#include "upload/UploadObject.h"
 #include "util/BstrHolder.h"
 #include "util/Handles.h"
 

@@ -1,7 +1,7 @@
 // Upload test plumbing: see UploadFixture.h.
 #include "support/UploadFixture.h"
 
-#include "upload/ASPUpload.h"
+#include "upload/UploadObject.h"
 #include "util/BstrHolder.h"
 #include "util/VariantHolder.h"
 

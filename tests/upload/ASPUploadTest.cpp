@@ -1,4 +1,4 @@
-#include "upload/ASPUpload.h"
+#include "upload/UploadObject.h"
 
 #include "server/Module.h"
 #include "support/TempDir.h"

@@ -413,20 +413,25 @@ TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)
         ASSERT_EQ(S_OK, body.AllocBody(static_cast<int32_t>(text.size())));
         body.AppendBody(reinterpret_cast<const uint8_t*>(text.data()),
                         static_cast<int32_t>(text.size()));
-        ASSERT_EQ(CUploadBody::kFound, body.FindFirstDelimiter());
+        CUploadBody::SplitStep step = CUploadBody::SplitStep::kEnd;
+        ASSERT_EQ(S_OK, body.FindFirstDelimiter(step));
+        ASSERT_EQ(CUploadBody::SplitStep::kPartFollows, step);
         body.SkipLineBreak();
         const int32_t start = body.Cursor();
         const ReferenceContent expected = ReferenceScan(
             reinterpret_cast<const uint8_t*>(text.data()), static_cast<int32_t>(text.size()), start,
             reinterpret_cast<const uint8_t*>("XYZ--"), 3);
         CAspUploadFormField record;
-        const HRESULT result = body.ParsePartContent(record);
+        const HRESULT result = body.ParsePartContent(record, step);
         SCOPED_TRACE(testing::PrintToString(text));
         if (!expected.found) {
             ASSERT_EQ(DISP_E_EXCEPTION, result);
             continue;
         }
-        ASSERT_EQ(expected.closing ? 1 : 0, result);
+        ASSERT_EQ(S_OK, result);
+        ASSERT_EQ(expected.closing ? CUploadBody::SplitStep::kEnd
+                                   : CUploadBody::SplitStep::kPartFollows,
+                  step);
         ASSERT_EQ(expected.size, record.size);
         ASSERT_EQ(body.BodyData() + start, record.data);
         ASSERT_EQ(0, record.data[record.size]);

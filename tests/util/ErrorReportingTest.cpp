@@ -11,6 +11,13 @@
 
 namespace {
 
+struct RegKeyTraits
+{
+    static HKEY Invalid() noexcept { return nullptr; }
+    static LONG Close(HKEY h) noexcept { return RegCloseKey(h); }
+};
+using RegKeyHolder = UniqueHandle<HKEY, RegKeyTraits>;
+
 std::wstring ClassKeyPath()
 {
     wchar_t clsid[40] = {};
@@ -86,7 +93,7 @@ TEST(ReportError, InstallsEachMessageWithItsStatus)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.id);
-        EXPECT_EQ(row.status, ReportError(row.id, row.status));
+        EXPECT_EQ(row.status, ReportError(row.id, row.status, CLSID_Upload));
         const ThreadError error = TakeThreadError();
         ASSERT_TRUE(error.present);
         EXPECT_EQ(row.text, error.description);
@@ -99,15 +106,15 @@ TEST(ReportError, InstallsEachMessageWithItsStatus)
 
 TEST(ReportError, MissingMessageIsUnknownError)
 {
-    EXPECT_EQ(E_FAIL, ReportError(109, E_FAIL));
+    EXPECT_EQ(E_FAIL, ReportError(109, E_FAIL, CLSID_Upload));
     EXPECT_EQ(L"Unknown Error", TakeThreadError().description);
-    EXPECT_EQ(E_ABORT, ReportError(0, E_ABORT));
+    EXPECT_EQ(E_ABORT, ReportError(0, E_ABORT, CLSID_Upload));
     EXPECT_EQ(L"Unknown Error", TakeThreadError().description);
 }
 
 TEST(ReportError, ZeroStatusBecomesDispException)
 {
-    EXPECT_EQ(DISP_E_EXCEPTION, ReportError(105, S_OK));
+    EXPECT_EQ(DISP_E_EXCEPTION, ReportError(105, S_OK, CLSID_Upload));
     EXPECT_EQ(L"The file size is over the limitation set", TakeThreadError().description);
 }
 
@@ -115,7 +122,7 @@ TEST(ReportError, UnregisteredClassGivesNoSource)
 {
     if (!RegisteredUploadProgId().empty())
         GTEST_SKIP() << "the Upload class is registered on this machine";
-    EXPECT_EQ(DISP_E_OVERFLOW, ReportError(105, DISP_E_OVERFLOW));
+    EXPECT_EQ(DISP_E_OVERFLOW, ReportError(105, DISP_E_OVERFLOW, CLSID_Upload));
     const ThreadError error = TakeThreadError();
     EXPECT_EQ(L"The file size is over the limitation set", error.description);
     EXPECT_FALSE(error.hasSource);
@@ -125,7 +132,7 @@ TEST_F(ReportErrorRegistered, SourceIsTheRegisteredProgId)
 {
     ASSERT_EQ(L"TavrinUpload.Upload.1", RegisteredUploadProgId())
         << "the test registration is not seen";
-    EXPECT_EQ(DISP_E_OVERFLOW, ReportError(105, DISP_E_OVERFLOW));
+    EXPECT_EQ(DISP_E_OVERFLOW, ReportError(105, DISP_E_OVERFLOW, CLSID_Upload));
     const ThreadError error = TakeThreadError();
     EXPECT_EQ(L"The file size is over the limitation set", error.description);
     EXPECT_EQ(L"TavrinUpload.Upload.1", error.source);

@@ -1,7 +1,10 @@
 // SHA-256 with the CNG primitives: open the algorithm, create a hash object,
 // feed the bytes in pieces that fit the API's 32-bit length, finish. Each
-// CNG handle has its own holder, so every early return closes what it opened.
+// CNG handle is held by the library's handle holder, so every early return
+// closes what it opened.
 #include "Sha256.h"
+
+#include "util/Handles.h"
 
 #include <bcrypt.h>
 
@@ -18,41 +21,21 @@ HRESULT FromNtStatus(NTSTATUS status)
     return status >= 0 ? S_OK : HRESULT_FROM_NT(status);
 }
 
-class AlgorithmHolder
+struct AlgorithmTraits
 {
-public:
-    AlgorithmHolder() = default;
-    ~AlgorithmHolder()
+    static BCRYPT_ALG_HANDLE Invalid() noexcept { return nullptr; }
+    static NTSTATUS Close(BCRYPT_ALG_HANDLE h) noexcept
     {
-        if (m_handle)
-            BCryptCloseAlgorithmProvider(m_handle, 0);
+        return BCryptCloseAlgorithmProvider(h, 0);
     }
-    AlgorithmHolder(const AlgorithmHolder&) = delete;
-    AlgorithmHolder& operator=(const AlgorithmHolder&) = delete;
-    BCRYPT_ALG_HANDLE* Address() { return &m_handle; }
-    BCRYPT_ALG_HANDLE Get() const { return m_handle; }
-
-private:
-    BCRYPT_ALG_HANDLE m_handle = nullptr;
 };
-
-class HashHolder
+struct HashTraits
 {
-public:
-    HashHolder() = default;
-    ~HashHolder()
-    {
-        if (m_handle)
-            BCryptDestroyHash(m_handle);
-    }
-    HashHolder(const HashHolder&) = delete;
-    HashHolder& operator=(const HashHolder&) = delete;
-    BCRYPT_HASH_HANDLE* Address() { return &m_handle; }
-    BCRYPT_HASH_HANDLE Get() const { return m_handle; }
-
-private:
-    BCRYPT_HASH_HANDLE m_handle = nullptr;
+    static BCRYPT_HASH_HANDLE Invalid() noexcept { return nullptr; }
+    static NTSTATUS Close(BCRYPT_HASH_HANDLE h) noexcept { return BCryptDestroyHash(h); }
 };
+using AlgorithmHolder = UniqueHandle<BCRYPT_ALG_HANDLE, AlgorithmTraits>;
+using HashHolder = UniqueHandle<BCRYPT_HASH_HANDLE, HashTraits>;
 
 } // namespace
 
@@ -61,12 +44,13 @@ HRESULT Sha256Hex(const void* data, size_t size, std::string* hex)
     if (!hex || (!data && size > 0))
         return E_POINTER;
     AlgorithmHolder algorithm;
-    HRESULT hr = FromNtStatus(
-        BCryptOpenAlgorithmProvider(algorithm.Address(), BCRYPT_SHA256_ALGORITHM, nullptr, 0));
+    HRESULT hr = FromNtStatus(BCryptOpenAlgorithmProvider(algorithm.ReleaseAndGetAddressOf(),
+                                                          BCRYPT_SHA256_ALGORITHM, nullptr, 0));
     if (FAILED(hr))
         return hr;
     HashHolder hash;
-    hr = FromNtStatus(BCryptCreateHash(algorithm.Get(), hash.Address(), nullptr, 0, nullptr, 0, 0));
+    hr = FromNtStatus(BCryptCreateHash(algorithm.Get(), hash.ReleaseAndGetAddressOf(), nullptr, 0,
+                                       nullptr, 0, 0));
     if (FAILED(hr))
         return hr;
     auto bytes = static_cast<PUCHAR>(const_cast<void*>(data));

@@ -1,4 +1,4 @@
-// Test-only stand-in for the automation string calls, the code-page
+// Native stand-in for the automation string calls, the code-page
 // converter and the text helpers that the platform-neutral core uses, so
 // that the core builds and runs natively under sanitizers and libFuzzer.
 // Strings are laid out as on Windows: a 32-bit byte count, the units, and a
@@ -30,11 +30,10 @@ BSTR AllocBytes(const void* bytes, UINT byteLength)
 
 // Windows-1252 for 0x80..0x9F; Latin-1 elsewhere. Undefined bytes map to
 // themselves, as Windows does.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 int Convert1252(const uint8_t* in, int count, WCHAR* out, int room)
 {

@@ -2,32 +2,28 @@
 // DllUnregisterServer. Scripts reach the library's path through the
 // variables Module and Module_Raw, with every single quote doubled so that
 // the path reads back unchanged from inside a quoted script token.
-#include "registrar/ServerRegistration.h"
+#include "server/ServerRegistration.h"
 
 #include "registrar/RegObject.h"
 #include "server/ObjectMap.h"
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 #include "util/ErrorMacros.h"
+#include "util/LastErrorStatus.h"
 #include "util/ModuleInstance.h"
+#include "util/TypeBlockHolder.h"
 
 namespace {
 
 constexpr DWORD kPathSize = 260;
 constexpr HRESULT kPathTooLong = static_cast<HRESULT>(0x8007007A);
 
-HRESULT StatusFromLastError()
-{
-    const DWORD error = GetLastError();
-    return error != 0 ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
 // The file path of `instance` in a buffer of kPathSize characters.
 HRESULT ModulePath(HINSTANCE instance, WCHAR (&path)[kPathSize])
 {
     const DWORD length = GetModuleFileNameW(instance, path, kPathSize);
     if (length == 0)
-        return StatusFromLastError();
+        return LastErrorStatus();
     if (length == kPathSize)
         return kPathTooLong;
     return S_OK;
@@ -152,11 +148,8 @@ HRESULT UnregisterModuleTypeLib(HINSTANCE instance)
     ComPtr<ITypeLib> typeLib;
     RETURN_IF_FAILED(LoadModuleTypeLib(instance, path.ReleaseAndGetAddressOf(),
                                        typeLib.ReleaseAndGetAddressOf()));
-    TLIBATTR* attributes = nullptr;
-    RETURN_IF_FAILED(typeLib->GetLibAttr(&attributes));
-    const HRESULT hr =
-        UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                          attributes->lcid, attributes->syskind);
-    typeLib->ReleaseTLibAttr(attributes);
-    return hr;
+    LibAttrHolder attributes(typeLib.Get());
+    RETURN_IF_FAILED(typeLib->GetLibAttr(attributes.Put()));
+    return UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
+                             attributes->lcid, attributes->syskind);
 }

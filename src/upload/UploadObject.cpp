@@ -1,7 +1,7 @@
-// The Upload object's members: see ASPUpload.h. Host binding, reading and
+// The Upload object's members: see UploadObject.h. Host binding, reading and
 // splitting live in CUploadRequest; this file looks items up, makes the
 // UploadFile objects and serves the two native file operations.
-#include "upload/ASPUpload.h"
+#include "upload/UploadObject.h"
 
 #include "upload/BodyFile.h"
 #include "upload/ItemLookup.h"
@@ -9,10 +9,10 @@
 #include "util/BstrHolder.h"
 #include "util/ErrorMacros.h"
 #include "util/ErrorReporting.h"
+#include "util/MessageText.h"
 
 namespace {
 
-constexpr UINT kMessageCannotCreateFile = 108;
 constexpr wchar_t kAboutNotice[] =
     L"TavrinUpload 1.0 - receives files and form fields posted by browsers to ASP pages. "
     L"Copyright (C) 2026 the TavrinUpload authors.";
@@ -105,7 +105,7 @@ HRESULT CComASPUpload::get_About(BSTR* pVal)
 
 HRESULT CComASPUpload::LoadBodyFromFile(BSTR path)
 {
-    m_request.SetPageCode(CUploadRequest::kAutomaticPageCode);
+    m_request.SetPageCode(kPageCodeAutomatic);
     // Items taken from the old body keep it; this object starts afresh.
     m_request.ResetBody();
     RETURN_IF_FAILED(m_request.EnsureBody());
@@ -117,6 +117,6 @@ HRESULT CComASPUpload::SaveVariantToFile(BSTR path, VARIANT value)
     bool created = false;
     const HRESULT hr = WriteVariantToNewFile(path, value, created);
     if (!created)
-        return ReportError(kMessageCannotCreateFile, hr);
+        return ReportError(kMsgCannotCreateFile, hr, CLSID_Upload);
     return hr;
 }

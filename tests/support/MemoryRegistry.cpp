@@ -1,5 +1,5 @@
 // The in-memory registry behind native tests and fuzzing.
-#include "registrar/MemoryRegistry.h"
+#include "support/MemoryRegistry.h"
 
 #include <algorithm>
 
