@@ -50,9 +50,11 @@ public:
         if (FAILED(m_status))
             m_data = nullptr;
     }
+    // A lock that succeeded is undone even when the array had no data
+    // (elements but a null data pointer): a locked array cannot be destroyed.
     ~SafeArrayDataLock()
     {
-        if (m_data)
+        if (SUCCEEDED(m_status))
             SafeArrayUnaccessData(m_array);
     }
     SafeArrayDataLock(const SafeArrayDataLock&) = delete;

@@ -1,7 +1,9 @@
 // extract: one line per item, "item N NAME: saved|skipped|refused|not saved
 // ...". A file name is used only when SafeFileName accepts it. Within one
-// run no file is written twice: a second item with the same file name (as
-// Windows compares names) is refused instead of overwriting the first one's
+// run no file is written twice: a second item whose target is a file saved
+// earlier in the run (compared by the file's identity, so that another
+// spelling of the same file, such as its 8.3 short name or another letter
+// case, is caught too) is refused instead of overwriting the first one's
 // file, --overwrite or not; --overwrite only replaces files that were there
 // before the run. After SaveAs reports success the file's size is compared
 // with the item's, so a short write is not reported as saved.
@@ -12,16 +14,43 @@
 #include "SafeFileName.h"
 #include "UploadClient.h"
 #include "util/BstrHolder.h"
+#include "util/Handles.h"
 
 #include <vector>
 
 namespace {
 
-struct SavedName
+// A file as the file system knows it, whatever name reaches it.
+struct FileIdentity
 {
-    std::u16string name;
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+
+    bool operator==(const FileIdentity& other) const
+    {
+        return volume == other.volume && indexHigh == other.indexHigh &&
+               indexLow == other.indexLow;
+    }
+};
+
+struct SavedFile
+{
+    FileIdentity identity;
     LONG index;
 };
+
+// The identity of the file at path; nothing when there is none.
+std::optional<FileIdentity> IdentityOf(const std::u16string& path)
+{
+    HandleHolder file(CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info))
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
 
 std::string Quoted(const std::optional<std::u16string>& text)
 {
@@ -31,14 +60,6 @@ std::string Quoted(const std::optional<std::u16string>& text)
     else
         out = "null";
     return out;
-}
-
-bool SameFileName(const std::u16string& a, const std::u16string& b)
-{
-    return CompareStringOrdinal(reinterpret_cast<const wchar_t*>(a.c_str()),
-                                static_cast<int>(a.size()),
-                                reinterpret_cast<const wchar_t*>(b.c_str()),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::u16string JoinPath(const std::u16string& dir, const std::u16string& name)
@@ -92,21 +113,23 @@ public:
         const std::string shownName = Quoted(fileName);
         if (const char* reason = UnsafeFileNameReason(*fileName))
             return Refuse("refused " + shownName + " (" + reason + ")");
-        for (const SavedName& saved : m_saved) {
-            if (SameFileName(saved.name, *fileName))
-                return Refuse("refused " + shownName + " (item " + std::to_string(saved.index) +
-                              " was saved under the same name)");
+        const std::u16string path = JoinPath(m_arguments.targetDir, *fileName);
+        if (const std::optional<FileIdentity> existing = IdentityOf(path)) {
+            for (const SavedFile& saved : m_saved) {
+                if (saved.identity == *existing)
+                    return Refuse("refused " + shownName + " (item " +
+                                  std::to_string(saved.index) + " was saved under the same name)");
+            }
         }
-        return Save(item.Get(), index, *fileName, shownName);
+        return Save(item.Get(), index, path, shownName);
     }
 
     bool AllSaved() const { return m_allSaved; }
 
 private:
-    Outcome Save(IUploadFile* item, LONG index, const std::u16string& fileName,
+    Outcome Save(IUploadFile* item, LONG index, const std::u16string& path,
                  const std::string& shownName)
     {
-        const std::u16string path = JoinPath(m_arguments.targetDir, fileName);
         if (IsDirectory(path))
             return Refuse("not saved " + shownName + " (a directory of that name exists)");
         if (!m_arguments.overwrite && FileSize(path) >= 0)
@@ -131,7 +154,8 @@ private:
         if (written != size)
             return Refuse("not saved " + shownName + " (the file holds " + std::to_string(written) +
                           " of " + std::to_string(size) + " bytes)");
-        m_saved.push_back({fileName, index});
+        if (const std::optional<FileIdentity> identity = IdentityOf(path))
+            m_saved.push_back({*identity, index});
         Report("saved " + shownName + " (" + std::to_string(size) + " bytes)");
         return {};
     }
@@ -148,7 +172,7 @@ private:
     const ToolArguments& m_arguments;
     const LineSink& m_out;
     std::string m_prefix;
-    std::vector<SavedName> m_saved;
+    std::vector<SavedFile> m_saved;
     bool m_allSaved = true;
 };
 

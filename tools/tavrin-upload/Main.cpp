@@ -5,11 +5,14 @@
 #include "ConsoleOutput.h"
 #include "ExtractCommand.h"
 #include "InspectCommand.h"
+#include "InspectReport.h"
 #include "JsonText.h"
 #include "ToolArguments.h"
+#include "UploadClient.h"
 
 #include <objbase.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,26 @@ int Run(const ToolArguments& arguments)
     return RunExtract(arguments, out, err);
 }
 
+// A hostile body can hold millions of items, and the report of them may not
+// fit in memory: that ends the command with the error document, not with an
+// uncaught exception.
+int RunReportingAllocationFailure(const ToolArguments& arguments)
+{
+    try {
+        return Run(arguments);
+    } catch (const std::bad_alloc&) {
+    }
+    std::string document;
+    try {
+        document = FormatErrorDocument(PlatformMessage(E_OUTOFMEMORY),
+                                       static_cast<uint32_t>(E_OUTOFMEMORY));
+    } catch (const std::bad_alloc&) {
+        document = "{\"error\": \"out of memory\", \"status\": \"0x8007000E\"}\n";
+    }
+    WriteText(STD_OUTPUT_HANDLE, document);
+    return 1;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -69,5 +92,5 @@ int wmain(int argc, wchar_t** argv)
         WriteText(STD_OUTPUT_HANDLE, kToolUsage);
         return 0;
     }
-    return Run(parsed.arguments);
+    return RunReportingAllocationFailure(parsed.arguments);
 }
