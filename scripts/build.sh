@@ -15,7 +15,7 @@ cd "$root"
 configure() {
   local name=$1
   shift
-  cmake -S . -B "build/$name" -G Ninja -Wno-dev -DTAVRIN_WERROR=ON "$@" >/dev/null
+  cmake -S . -B "build/$name" -G Ninja -Wno-dev --no-warn-unused-cli -DTAVRIN_WERROR=ON "$@" >/dev/null
 }
 
 # Exits non-zero when configuring or any build step fails; the progress
