@@ -3,10 +3,11 @@
 // declared defaults of optional parameters, and the platform's failure code
 // while the library is not registered.
 //
-// The tests register the library from this program's own embedded copy and
-// remove that registration when they end, putting back one that existed
-// before. The type-information holders are process-wide, so each test that
-// depends on their state empties them first.
+// The tests register the library from this program's own embedded copy in
+// a classes root of their own, so that neither a library registered in the
+// prefix by anything else nor one they register is seen outside. The
+// type-information holders are process-wide, so each test that depends on
+// their state empties them first.
 #include "FrameTestObjects.h"
 
 #include "util/BstrHolder.h"
@@ -24,33 +25,31 @@ namespace {
 // The locale the library is registered under; the platform matches other
 // locales against it by its own rules.
 const LCID kLocale = 1033;
-const SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
-// Registers the library from this program's file for its lifetime.
-class LibraryRegistration
+// For its lifetime, this process sees an empty HKEY_CLASSES_ROOT of its own
+// (a scratch key under HKEY_CURRENT_USER) in place of the prefix's.
+class PrivateClassesRoot
 {
 public:
-    LibraryRegistration()
+    PrivateClassesRoot()
+        : m_path(L"Software\\TavrinUploadTestClasses" + std::to_wstring(GetCurrentProcessId()))
     {
-        BstrHolder previous;
-        if (QueryPathOfRegTypeLib(LIBID_TAVRINUPLOADLib, 1, 0, 0x409,
-                                  previous.ReleaseAndGetAddressOf()) == S_OK)
-            m_previousPath = std::wstring(previous.Get(), SysStringLen(previous.Get()));
-        Unregister();
+        RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
+        HKEY key = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        EXPECT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CLASSES_ROOT, key));
+        RegCloseKey(key);
     }
-    ~LibraryRegistration()
+    ~PrivateClassesRoot()
     {
-        Unregister();
-        if (m_previousPath.empty())
-            return;
-        // Put back the registration this program found.
-        ComPtr<ITypeLib> library;
-        LoadTypeLibEx(m_previousPath.c_str(), REGKIND_REGISTER, library.ReleaseAndGetAddressOf());
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
     }
-    LibraryRegistration(const LibraryRegistration&) = delete;
-    LibraryRegistration& operator=(const LibraryRegistration&) = delete;
+    PrivateClassesRoot(const PrivateClassesRoot&) = delete;
+    PrivateClassesRoot& operator=(const PrivateClassesRoot&) = delete;
 
-    static HRESULT Register()
+    static HRESULT RegisterLibrary()
     {
         wchar_t path[MAX_PATH] = {};
         if (!GetModuleFileNameW(ModuleInstance(), path, MAX_PATH))
@@ -59,10 +58,9 @@ public:
         RETURN_IF_FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf()));
         return RegisterTypeLib(library.Get(), path, nullptr);
     }
-    static void Unregister() { UnRegisterTypeLib(LIBID_TAVRINUPLOADLib, 1, 0, 0x409, kSysKind); }
 
 private:
-    std::wstring m_previousPath;
+    std::wstring m_path;
 };
 
 void EmptyHolders()
@@ -131,7 +129,7 @@ VARIANT Text(const wchar_t* text)
 
 TEST(DispatchRegistration, FailsWithThePlatformCodeUntilTheLibraryIsRegistered)
 {
-    LibraryRegistration registration;
+    PrivateClassesRoot classes;
     EmptyHolders();
     ComPtr<CComObject<CTestUpload>> object = MakeObject<CTestUpload>();
     IDispatch* dispatch = object.Get();
@@ -155,7 +153,7 @@ TEST(DispatchRegistration, FailsWithThePlatformCodeUntilTheLibraryIsRegistered)
         EXPECT_EQ(nullptr, CTestUpload::_tih.m_pMap.load());
     }
 
-    ASSERT_EQ(S_OK, LibraryRegistration::Register());
+    ASSERT_EQ(S_OK, PrivateClassesRoot::RegisterLibrary());
     ComPtr<ITypeInfo> info;
     EXPECT_EQ(S_OK, dispatch->GetTypeInfo(0, kLocale, info.ReleaseAndGetAddressOf()));
     EXPECT_TRUE(info);
@@ -176,20 +174,20 @@ class Dispatch : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_registration = new LibraryRegistration();
-        ASSERT_EQ(S_OK, LibraryRegistration::Register());
+        s_classes = new PrivateClassesRoot();
+        ASSERT_EQ(S_OK, PrivateClassesRoot::RegisterLibrary());
     }
     static void TearDownTestSuite()
     {
         EmptyHolders();
-        delete s_registration;
-        s_registration = nullptr;
+        delete s_classes;
+        s_classes = nullptr;
     }
 
     ComPtr<CComObject<CTestUpload>> m_upload = MakeObject<CTestUpload>();
     ComPtr<CComObject<CTestUploadFile>> m_file = MakeObject<CTestUploadFile>();
 
-    static inline LibraryRegistration* s_registration = nullptr;
+    static inline PrivateClassesRoot* s_classes = nullptr;
 };
 
 // The library is registered for 1033 only; callers with other locales
