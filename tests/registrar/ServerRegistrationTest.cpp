@@ -140,30 +140,6 @@ TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheFile)
 
 namespace {
 
-// The library's two classes as its map names them for registration.
-BEGIN_OBJECT_MAP(g_classes)
-OBJECT_ENTRY_NON_CREATEABLE(CLSID_Upload, 101)
-OBJECT_ENTRY_NON_CREATEABLE(CLSID_UploadFile, 102)
-END_OBJECT_MAP()
-
-TEST(ServerRegistration, UnregisteringWhatWasNeverRegistered)
-{
-    if (KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload") ||
-        KeyExists(HKEY_CLASSES_ROOT, L"TypeLib\\{F37DFF71-0642-4979-ADEE-7101BED583BA}"))
-        GTEST_SKIP() << "the library is registered in this prefix";
-    EXPECT_EQ(S_OK, UpdateRegistryFromScript(101u, false));
-    EXPECT_EQ(S_OK, UpdateRegistryFromScript(102u, false));
-    // The scripts succeed; the result is then the type library removal's,
-    // which Wine gives as E_INVALIDARG for a library it does not know.
-    EXPECT_EQ(E_INVALIDARG, UnregisterModuleTypeLib(ModuleInstance()));
-    EXPECT_EQ(E_INVALIDARG, UnregisterClassesAndTypeLib(g_classes));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
-}
-
-} // namespace
-
-namespace {
-
 // Registration functions that record each call as "<tag><+|->" and fail
 // where a test says so.
 std::string g_calls;
