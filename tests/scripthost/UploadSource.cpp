@@ -24,8 +24,6 @@ public:
 
     bool Init()
     {
-        if (m_options.registered)
-            return true;
         if (m_options.dllPath.empty())
             return RegisterTypeLibraryOf(ModulePath(nullptr));
         m_dll.Reset(LoadLibraryW(m_options.dllPath.c_str()));
@@ -58,8 +56,6 @@ public:
 
     bool CanUnload() override
     {
-        if (m_options.registered && !m_canUnloadNow)
-            FindRegisteredServer();
         if (m_canUnloadNow)
             return m_canUnloadNow() == S_OK;
         return _Module.GetLockCount() == 0;
@@ -95,27 +91,8 @@ private:
         return true;
     }
 
-    // The entry points of the DLL that serves the registered class, once it
-    // has been loaded by creating an object.
-    void FindRegisteredServer()
-    {
-        wchar_t clsid[64];
-        StringFromGUID2(CLSID_Upload, clsid, 64);
-        const std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
-        wchar_t path[MAX_PATH];
-        LONG size = sizeof path;
-        if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS)
-            return;
-        if (HMODULE server = GetModuleHandleW(path))
-            m_canUnloadNow = reinterpret_cast<CanUnloadNowCall>(
-                reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
-    }
-
     HRESULT Create(ComPtr<IUpload>& upload)
     {
-        if (m_options.registered)
-            return CoCreateInstance(CLSID_Upload, nullptr, CLSCTX_INPROC_SERVER, IID_IUpload,
-                                    reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
         if (m_getClassObject) {
             ComPtr<IClassFactory> factory;
             HRESULT hr =
