@@ -195,25 +195,6 @@ TEST_F(Dispatch, CallersWithAnotherLocaleReachTheLibrary)
     }
 }
 
-TEST_F(Dispatch, TypeInfoCountAndTheOneTypeDescription)
-{
-    UINT count = 0;
-    EXPECT_EQ(S_OK, m_upload->GetTypeInfoCount(&count));
-    EXPECT_EQ(1u, count);
-    EXPECT_EQ(E_POINTER, m_upload->GetTypeInfoCount(nullptr));
-    EXPECT_EQ(E_POINTER, m_upload->GetTypeInfo(0, kLocale, nullptr));
-
-    ComPtr<ITypeInfo> first;
-    ComPtr<ITypeInfo> fifth;
-    ASSERT_EQ(S_OK, m_upload->GetTypeInfo(0, kLocale, first.ReleaseAndGetAddressOf()));
-    ASSERT_EQ(S_OK, m_upload->GetTypeInfo(5, kLocale, fifth.ReleaseAndGetAddressOf()));
-    EXPECT_EQ(first.Get(), fifth.Get());
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(S_OK, first->GetTypeAttr(&attr));
-    EXPECT_TRUE(IsEqualGUID(IID_IUpload, attr->guid));
-    first->ReleaseTypeAttr(attr);
-}
-
 TEST_F(Dispatch, NamesResolveWhateverTheirCase)
 {
     struct Row
@@ -253,43 +234,6 @@ TEST_F(Dispatch, NullArgumentBlocksAreRejected)
     LPOLESTR name = const_cast<LPOLESTR>(L"Item");
     EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, nullptr, 1, kLocale, &id));
     EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, &name, 1, kLocale, nullptr));
-}
-
-// Changing a cached DISPID shows which road a name took: the exact spelling
-// is answered by the cache, any other spelling by the type description.
-TEST_F(Dispatch, ExactCaseIsAnsweredFromTheCacheOtherCasesByTheTypeDescription)
-{
-    std::vector<DISPID> ids;
-    ASSERT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"Item"}, &ids));
-    CComTypeInfoHolder& holder = CTestUpload::_tih;
-    CComTypeInfoHolder::stringdispid* cache = holder.m_pMap.load();
-    ASSERT_NE(nullptr, cache);
-    int itemEntries = 0;
-    int maxSizeEntries = 0;
-    for (int i = 0; i < holder.m_nCount; ++i) {
-        const std::wstring name = cache[i].bstr ? cache[i].bstr : L"";
-        if (name == L"MaxSize") {
-            ++maxSizeEntries;
-            EXPECT_EQ(2, cache[i].id);
-        }
-        if (name == L"Item") {
-            ++itemEntries;
-            cache[i].id = 77;
-        }
-    }
-    EXPECT_EQ(1, itemEntries);
-    EXPECT_EQ(2, maxSizeEntries) << "the get and the put form";
-
-    EXPECT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"Item"}, &ids));
-    EXPECT_EQ(77, ids[0]);
-    EXPECT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"ITEM"}, &ids));
-    EXPECT_EQ(0, ids[0]);
-    EXPECT_EQ(S_OK, IdsOfNames(m_upload.Get(), {L"Item", L"index"}, &ids));
-    EXPECT_EQ(0, ids[0]) << "several names go to the type description";
-    for (int i = 0; i < holder.m_nCount; ++i) {
-        if (cache[i].id == 77)
-            cache[i].id = 0;
-    }
 }
 
 TEST_F(Dispatch, InvokeReachesTheMemberAtItsPosition)

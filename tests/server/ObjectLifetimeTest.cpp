@@ -204,45 +204,12 @@ TEST_F(ObjectLifetime, InnerUnknownReachesTheInterfacesWhoseCountsAreTheOuters)
     VirtualFree(block, 0, MEM_RELEASE);
 }
 
-class ClassObject : public ObjectLifetime
+TEST_F(ObjectLifetime, ClassObjectChecksItsArgumentsAndTheOuterObject)
 {
-protected:
-    void SetUp() override
-    {
-        ObjectLifetime::SetUp();
-        ASSERT_EQ(S_OK, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
-                            &Creator::CreateInstance, IID_IUnknown,
-                            reinterpret_cast<void**>(m_cached.ReleaseAndGetAddressOf())));
-    }
-    void TearDown() override
-    {
-        m_cached.Reset();
-        ObjectLifetime::TearDown();
-    }
-
-    ComPtr<IClassFactory> Factory()
-    {
-        ComPtr<IClassFactory> factory;
-        EXPECT_EQ(S_OK, m_cached.As(&factory));
-        return factory;
-    }
-
-    ComPtr<IUnknown> m_cached; // the reference a module's cache would hold
-};
-
-TEST_F(ClassObject, AnswersIUnknownAndIClassFactoryOnly)
-{
-    ComPtr<IClassFactory> factory = Factory();
-    EXPECT_EQ(static_cast<void*>(m_cached.Get()), static_cast<void*>(factory.Get()));
-    ComPtr<IUnknown> other;
-    EXPECT_EQ(E_NOINTERFACE,
-              m_cached->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&other)));
-    EXPECT_FALSE(other);
-}
-
-TEST_F(ClassObject, CreateInstanceChecksItsArgumentsAndTheOuterObject)
-{
-    ComPtr<IClassFactory> factory = Factory();
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
+                        &Creator::CreateInstance, IID_IClassFactory,
+                        reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     const LONG held = LockCount();
     TestOuter outer;
     struct Row
