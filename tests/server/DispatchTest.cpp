@@ -27,12 +27,13 @@ namespace {
 const LCID kLocale = 1033;
 
 // For its lifetime, this process sees an empty HKEY_CLASSES_ROOT of its own
-// (a scratch key under HKEY_CURRENT_USER) in place of the prefix's.
+// (a scratch key under HKEY_CURRENT_USER, one per architecture, emptied
+// first in case an earlier run was interrupted) in place of the prefix's.
 class PrivateClassesRoot
 {
 public:
     PrivateClassesRoot()
-        : m_path(L"Software\\TavrinUploadTestClasses" + std::to_wstring(GetCurrentProcessId()))
+        : m_path(L"Software\\TavrinUploadTestClasses" + std::to_wstring(sizeof(void*) * 8))
     {
         RegDeleteTreeW(HKEY_CURRENT_USER, m_path.c_str());
         HKEY key = nullptr;
