@@ -213,11 +213,8 @@ TEST(TypeLibrary, ReadsBackAsTheExpectedDump)
     std::stringstream expected;
     expected << file.rdbuf();
     EXPECT_EQ(expected.str(), Dump(library.Get()));
-}
 
-// The value of a put form is recorded without a name.
-TEST(TypeLibrary, PutValuesAreUnnamed)
-{
+    // The value of a put form is recorded without a name.
     HRSRC found = FindResourceW(ModuleInstance(), MAKEINTRESOURCEW(1), L"TYPELIB");
     ASSERT_NE(nullptr, found);
     const auto* data =
