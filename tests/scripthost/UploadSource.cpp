@@ -3,9 +3,7 @@
 
 #include "ScriptSite.h"
 #include "TavrinUpload_h.h"
-#include "server/Module.h"
 #include "support/HostDouble.h"
-#include "upload/ASPUpload.h"
 #include "upload/UploadNative.h"
 #include "util/BstrHolder.h"
 #include "util/Handles.h"
@@ -24,8 +22,6 @@ public:
 
     bool Init()
     {
-        if (m_options.dllPath.empty())
-            return RegisterTypeLibraryOf(ModulePath(nullptr));
         m_dll.Reset(LoadLibraryW(m_options.dllPath.c_str()));
         if (!m_dll) {
             WriteUtf8Line(L"FAIL: cannot load " + m_options.dllPath);
@@ -54,12 +50,7 @@ public:
         return S_OK;
     }
 
-    bool CanUnload() override
-    {
-        if (m_canUnloadNow)
-            return m_canUnloadNow() == S_OK;
-        return _Module.GetLockCount() == 0;
-    }
+    bool CanUnload() override { return m_canUnloadNow() == S_OK; }
 
     long HostReferences() const
     {
@@ -70,13 +61,6 @@ public:
     }
 
 private:
-    static std::wstring ModulePath(HMODULE module)
-    {
-        wchar_t path[MAX_PATH];
-        const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
-        return std::wstring(path, n);
-    }
-
     static bool RegisterTypeLibraryOf(const std::wstring& path)
     {
         ComPtr<ITypeLib> library;
@@ -93,22 +77,13 @@ private:
 
     HRESULT Create(ComPtr<IUpload>& upload)
     {
-        if (m_getClassObject) {
-            ComPtr<IClassFactory> factory;
-            HRESULT hr =
-                m_getClassObject(CLSID_Upload, IID_IClassFactory,
-                                 reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
-            if (FAILED(hr))
-                return hr;
-            return factory->CreateInstance(
-                nullptr, IID_IUpload, reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
-        }
-        CComObject<CComASPUpload>* object = nullptr;
-        HRESULT hr = CComObject<CComASPUpload>::CreateInstance(&object);
+        ComPtr<IClassFactory> factory;
+        const HRESULT hr = m_getClassObject(
+            CLSID_Upload, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
         if (FAILED(hr))
             return hr;
-        upload = ComPtr<IUpload>(static_cast<IUpload*>(object));
-        return S_OK;
+        return factory->CreateInstance(nullptr, IID_IUpload,
+                                       reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
     }
 
     HRESULT Feed(IUpload* upload)

@@ -1,7 +1,7 @@
 ' Upload objects made by the built DLL through its class object: the DLL
 ' stays needed while a page's Upload object or any item taken from it lives,
 ' and an item outliving its Upload object still reads and saves its part.
-' scripthost-args: --dll @DLL@ --upload-body data/items.body
+' scripthost-args: --upload-body data/items.body
 Sub Check(ok, what)
     If Not ok Then WScript.Echo "FAIL: " & what: WScript.Quit 1
 End Sub
