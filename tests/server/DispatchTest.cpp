@@ -1,7 +1,8 @@
-// Late-bound calls on objects built on the frame: names resolved and members
-// invoked through the registered type library, the member-name cache, the
-// declared defaults of optional parameters, and the platform's failure code
-// while the library is not registered.
+// Late-bound calls on objects built on the frame: names resolved in any
+// letter case and locale, and members invoked, through the registered type
+// library, and the platform's failure code while the library is not
+// registered. What scripts see of the same on the product's objects is in
+// tests/scripts.
 //
 // The tests register the library from this program's own embedded copy in
 // a classes root of their own, so that neither a library registered in the
