@@ -78,8 +78,9 @@ private:
     HRESULT Create(ComPtr<IUpload>& upload)
     {
         ComPtr<IClassFactory> factory;
-        const HRESULT hr = m_getClassObject(
-            CLSID_Upload, IID_IClassFactory, reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+        const HRESULT hr =
+            m_getClassObject(CLSID_Upload, IID_IClassFactory,
+                             reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
         if (FAILED(hr))
             return hr;
         return factory->CreateInstance(nullptr, IID_IUpload,

@@ -26,8 +26,8 @@ struct UploadSourceOptions
 };
 
 // Loads the DLL and registers its type library so that the objects'
-// IDispatch can resolve names, then returns the source. Registration is idempotent and left in place. Null, after
-// writing a FAIL line, when the DLL or the type library cannot be had.
+// IDispatch can resolve names, then returns the source. Registration is idempotent and left in
+// place. Null, after writing a FAIL line, when the DLL or the type library cannot be had.
 std::unique_ptr<UploadSource> MakeUploadSource(const UploadSourceOptions& options);
 
 // Writes a FAIL line and returns false when host references handed out to

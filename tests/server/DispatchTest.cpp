@@ -215,7 +215,11 @@ TEST_F(Dispatch, NamesResolveWhateverTheirCase)
         {"OnStartPage", upload, {L"OnStartPage"}, S_OK, {0x60020000}},
         {"unknown name", upload, {L"Missing"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
         {"empty name", upload, {L""}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
-        {"member of the other interface", upload, {L"SaveAs"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"member of the other interface",
+         upload,
+         {L"SaveAs"},
+         DISP_E_UNKNOWNNAME,
+         {DISPID_UNKNOWN}},
         {"member and parameter", upload, {L"item", L"INDEX"}, S_OK, {0, 0}},
     };
     for (const Row& row : rows) {

@@ -22,10 +22,9 @@ namespace {
 std::string Convert(UINT codePage, const std::wstring& text)
 {
     std::string out(text.size() * 4, '\0');
-    out.resize(static_cast<size_t>(WideCharToMultiByte(codePage, 0, text.data(),
-                                                       static_cast<int>(text.size()), out.data(),
-                                                       static_cast<int>(out.size()), nullptr,
-                                                       nullptr)));
+    out.resize(static_cast<size_t>(
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                            static_cast<int>(out.size()), nullptr, nullptr)));
     return out;
 }
 
@@ -52,10 +51,9 @@ std::string Help(BSTR help)
 {
     const std::string stored = Convert(CP_ACP, Text(help));
     std::wstring text(stored.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(936, 0, stored.data(),
-                                                        static_cast<int>(stored.size()),
-                                                        text.data(),
-                                                        static_cast<int>(text.size()))));
+    text.resize(static_cast<size_t>(
+        MultiByteToWideChar(936, 0, stored.data(), static_cast<int>(stored.size()), text.data(),
+                            static_cast<int>(text.size()))));
     return "\"" + Convert(CP_UTF8, text) + "\"";
 }
 
@@ -103,8 +101,8 @@ std::string ParamFlags(const PARAMDESC& param)
         flags += std::string(flags.empty() ? "" : ", ") + "defaultvalue(vt" +
                  std::to_string(value.vt) + " " + std::to_string(number.lVal) + ")";
     }
-    const USHORT known = PARAMFLAG_FIN | PARAMFLAG_FOUT | PARAMFLAG_FRETVAL | PARAMFLAG_FOPT |
-                         PARAMFLAG_FHASDEFAULT;
+    const USHORT known =
+        PARAMFLAG_FIN | PARAMFLAG_FOUT | PARAMFLAG_FRETVAL | PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT;
     if (param.wParamFlags & ~known)
         flags += " other " + std::to_string(param.wParamFlags & ~known);
     return flags.empty() ? "" : "[" + flags + "] ";
@@ -138,9 +136,8 @@ void DumpMembers(ITypeInfo* dispatch, std::ostream& out)
                                help.ReleaseAndGetAddressOf(), nullptr, nullptr);
         out << "  " << func->oVft / static_cast<int>(sizeof(void*)) << " [id(0x" << std::hex
             << func->memid << std::dec << ")] invoke " << func->invkind << " funckind "
-            << func->funckind << " flags " << func->wFuncFlags << " optional "
-            << func->cParamsOpt << " " << TypeName(func->elemdescFunc.tdesc) << " "
-            << Utf8(name.Get()) << "(";
+            << func->funckind << " flags " << func->wFuncFlags << " optional " << func->cParamsOpt
+            << " " << TypeName(func->elemdescFunc.tdesc) << " " << Utf8(name.Get()) << "(";
         for (SHORT p = 0; p < func->cParams; ++p) {
             const ELEMDESC& param = func->lprgelemdescParam[p];
             out << (p ? ", " : "") << ParamFlags(param.paramdesc) << TypeName(param.tdesc) << " "
@@ -166,8 +163,8 @@ std::string Dump(ITypeLib* library)
     const SYSKIND sysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
     out << "library " << Utf8(name.Get()) << " " << Utf8(libAttr->guid) << " v"
         << libAttr->wMajorVerNum << "." << libAttr->wMinorVerNum << " lcid " << libAttr->lcid
-        << " flags " << libAttr->wLibFlags << " of-this-platform "
-        << (libAttr->syskind == sysKind) << " " << Help(help.Get()) << "\n";
+        << " flags " << libAttr->wLibFlags << " of-this-platform " << (libAttr->syskind == sysKind)
+        << " " << Help(help.Get()) << "\n";
     library->ReleaseTLibAttr(libAttr);
 
     for (UINT i = 0; i < library->GetTypeInfoCount(); ++i) {
@@ -180,8 +177,8 @@ std::string Dump(ITypeLib* library)
         library->GetDocumentation(static_cast<INT>(i), name.ReleaseAndGetAddressOf(),
                                   help.ReleaseAndGetAddressOf(), nullptr, nullptr);
         out << "type " << Utf8(name.Get()) << " " << Utf8(attr->guid) << " kind " << attr->typekind
-            << " flags 0x" << std::hex << attr->wTypeFlags << std::dec << " "
-            << Help(help.Get()) << "\n";
+            << " flags 0x" << std::hex << attr->wTypeFlags << std::dec << " " << Help(help.Get())
+            << "\n";
         for (UINT impl = 0; attr->typekind == TKIND_COCLASS && impl < attr->cImplTypes; ++impl) {
             INT flags = 0;
             HREFTYPE ref = 0;
@@ -190,8 +187,8 @@ std::string Dump(ITypeLib* library)
             info->GetRefTypeOfImplType(impl, &ref);
             info->GetRefTypeInfo(ref, itf.ReleaseAndGetAddressOf());
             if (itf)
-                itf->GetDocumentation(MEMBERID_NIL, name.ReleaseAndGetAddressOf(), nullptr,
-                                      nullptr, nullptr);
+                itf->GetDocumentation(MEMBERID_NIL, name.ReleaseAndGetAddressOf(), nullptr, nullptr,
+                                      nullptr);
             out << "  implements " << Utf8(name.Get()) << " flags " << flags << "\n";
         }
         const bool dual = attr->typekind == TKIND_DISPATCH;
