@@ -32,11 +32,11 @@ HRESULT WINAPI NoRegistration(BOOL)
     return E_UNEXPECTED;
 }
 
-#define TEST_ENTRY(clsid)                                                                \
+#define TEST_ENTRY(clsid)                                                                          \
     {&clsid,                                                                                       \
      &NoRegistration,                                                                              \
      &CountingClassObjectCreator,                                                                  \
-     &CTestUpload::_CreatorClass::CreateInstance,                                                          \
+     &CTestUpload::_CreatorClass::CreateInstance,                                                  \
      nullptr,                                                                                      \
      0,                                                                                            \
      &NoObjectDescription,                                                                         \
