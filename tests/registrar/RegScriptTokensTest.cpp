@@ -160,6 +160,16 @@ TEST(RegScriptExpansion, LongTextGrowsTheBuffer)
     EXPECT_EQ(std::string(6000, 'x') + ".", got.text);
 }
 
+TEST(RegScriptExpansion, NullArgumentsAreRefused)
+{
+    CRegObject registrar;
+    MemoryRegistry registry;
+    CRegScriptParser parser(registrar, registry);
+    WideText expanded;
+    EXPECT_EQ(E_POINTER, parser.ExpandVariables(nullptr, &expanded));
+    EXPECT_EQ(E_POINTER, parser.ExpandVariables(Wide("x").c_str(), nullptr));
+}
+
 TEST(RegObject, FirstOfTwoSameNamedVariablesWins)
 {
     CRegObject registrar;
