@@ -168,6 +168,8 @@ TEST(RegScriptExpansion, NullArgumentsAreRefused)
     WideText expanded;
     EXPECT_EQ(E_POINTER, parser.ExpandVariables(nullptr, &expanded));
     EXPECT_EQ(E_POINTER, parser.ExpandVariables(Wide("x").c_str(), nullptr));
+    EXPECT_EQ(E_INVALIDARG, registrar.AddVariable(nullptr, Wide("v").c_str()));
+    EXPECT_EQ(E_INVALIDARG, registrar.AddVariable(Wide("n").c_str(), nullptr));
 }
 
 TEST(RegObject, FirstOfTwoSameNamedVariablesWins)

@@ -93,6 +93,8 @@ TEST(ModuleTypeLib, MissingLibraryFailsAndClearsOutputs)
         << "kernel32 has no type library and no kernel32.tlb beside it";
     EXPECT_EQ(nullptr, path);
     EXPECT_EQ(nullptr, typeLib);
+    EXPECT_EQ(E_POINTER, LoadModuleTypeLib(ModuleInstance(), nullptr, &typeLib));
+    EXPECT_EQ(E_POINTER, LoadModuleTypeLib(ModuleInstance(), &path, nullptr));
 }
 
 TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheFile)

@@ -240,6 +240,8 @@ TEST_F(Dispatch, NullArgumentBlocksAreRejected)
     LPOLESTR name = const_cast<LPOLESTR>(L"Item");
     EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, nullptr, 1, kLocale, &id));
     EXPECT_EQ(E_POINTER, m_upload->GetIDsOfNames(IID_NULL, &name, 1, kLocale, nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->GetTypeInfoCount(nullptr));
+    EXPECT_EQ(E_POINTER, m_upload->GetTypeInfo(0, kLocale, nullptr));
 }
 
 TEST_F(Dispatch, InvokeReachesTheMemberAtItsPosition)

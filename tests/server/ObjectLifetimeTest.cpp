@@ -245,6 +245,14 @@ TEST_F(ObjectLifetime, ClassObjectChecksItsArgumentsAndTheOuterObject)
     }
     EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUpload, nullptr));
     EXPECT_EQ(1u, outer.m_count);
+
+    // The creator of class objects checks the same.
+    EXPECT_EQ(E_POINTER, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
+                             &Creator::CreateInstance, IID_IUnknown, nullptr));
+    void* answer = reinterpret_cast<void*>(1);
+    EXPECT_EQ(E_NOINTERFACE, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
+                                 &Creator::CreateInstance, IID_IDispatch, &answer));
+    EXPECT_EQ(nullptr, answer);
 }
 
 } // namespace

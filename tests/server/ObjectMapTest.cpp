@@ -99,6 +99,10 @@ TEST_F(ObjectMap, TermReleasesCachedClassObjectsAndUnbindsTheMap)
     EXPECT_EQ(nullptr, g_testMap[2].classObject.load());
     // Only the test's reference is left: the module's was released.
     EXPECT_EQ(0u, factory.Detach()->Release());
+    // A late call finds no class instead of a released map.
+    void* answer = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, GetClassObject(CLSID_Upload, IID_IClassFactory, &answer));
+    EXPECT_EQ(nullptr, answer);
 }
 
 TEST_F(ObjectMap, ClassIdMustMatchInAllSixteenBytes)
