@@ -322,11 +322,15 @@ TEST_F(RegScriptParserTest, EmptyKeyNameNeverReachesTheParent)
     EXPECT_TRUE(Has("HKCU\\Keep"));
 }
 
+// After a failure the cursor stands anywhere in the script; reading on
+// would take the second HKCU below as a new root block that removes C.
 TEST_F(RegScriptParserTest, UnregisterStopsAtTheFirstFailure)
 {
     m_registry.CreatePath(U("HKCU\\A"));
-    EXPECT_EQ(DISP_E_EXCEPTION, Run("HKCU { A } HKCU { 'B\\C' }", kUnregister));
+    m_registry.CreatePath(U("HKCU\\C"));
+    EXPECT_EQ(DISP_E_EXCEPTION, Run("HKCU { A } HKCU { val V HKCU HKCU { C } }", kUnregister));
     EXPECT_FALSE(Has("HKCU\\A"));
+    EXPECT_TRUE(Has("HKCU\\C"));
 }
 
 } // namespace

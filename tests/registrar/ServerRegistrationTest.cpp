@@ -85,19 +85,6 @@ TEST(RunScriptResource, FailuresCarryTheirStatus)
     EXPECT_EQ(registered, KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload.1"));
 }
 
-TEST(ModuleTypeLib, LoadsTheEmbeddedLibrary)
-{
-    BstrHolder path;
-    ComPtr<ITypeLib> typeLib;
-    ASSERT_EQ(S_OK, LoadModuleTypeLib(ModuleInstance(), path.ReleaseAndGetAddressOf(),
-                                      typeLib.ReleaseAndGetAddressOf()));
-    EXPECT_EQ(ModuleFile(), path.Get());
-    TLIBATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, typeLib->GetLibAttr(&attributes));
-    EXPECT_TRUE(IsEqualGUID(LIBID_TAVRINUPLOADLib, attributes->guid));
-    typeLib->ReleaseTLibAttr(attributes);
-}
-
 TEST(ModuleTypeLib, MissingLibraryFailsAndClearsOutputs)
 {
     BSTR path = reinterpret_cast<BSTR>(1);
@@ -134,30 +121,6 @@ TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheFile)
     DeleteFileW(tlb.c_str());
     ASSERT_EQ(S_OK, hr);
     EXPECT_EQ(0, lstrcmpiW(tlb.c_str(), path.Get()));
-}
-
-} // namespace
-
-namespace {
-
-// The library's two classes as its map names them for registration.
-BEGIN_OBJECT_MAP(g_classes)
-OBJECT_ENTRY_NON_CREATEABLE(CLSID_Upload, 101)
-OBJECT_ENTRY_NON_CREATEABLE(CLSID_UploadFile, 102)
-END_OBJECT_MAP()
-
-TEST(ServerRegistration, UnregisteringWhatWasNeverRegistered)
-{
-    if (KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload") ||
-        KeyExists(HKEY_CLASSES_ROOT, L"TypeLib\\{F37DFF71-0642-4979-ADEE-7101BED583BA}"))
-        GTEST_SKIP() << "the library is registered in this prefix";
-    EXPECT_EQ(S_OK, UpdateRegistryFromScript(101u, false));
-    EXPECT_EQ(S_OK, UpdateRegistryFromScript(102u, false));
-    // The scripts succeed; the result is then the type library removal's,
-    // which Wine gives as E_INVALIDARG for a library it does not know.
-    EXPECT_EQ(E_INVALIDARG, UnregisterModuleTypeLib(ModuleInstance()));
-    EXPECT_EQ(E_INVALIDARG, UnregisterClassesAndTypeLib(g_classes));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
 }
 
 } // namespace

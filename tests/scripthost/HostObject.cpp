@@ -20,7 +20,6 @@ enum : DISPID
     kNewBareUpload,
     kCanUnload,
     kScratchPath,
-    kWriteText,
     kFileHex,
     kDescribe,
 };
@@ -35,8 +34,7 @@ struct Member
 const Member kMembers[] = {
     {L"NewUpload", kNewUpload, 0}, {L"NewBareUpload", kNewBareUpload, 0},
     {L"CanUnload", kCanUnload, 0}, {L"ScratchPath", kScratchPath, 1},
-    {L"WriteText", kWriteText, 2}, {L"FileHex", kFileHex, 1},
-    {L"Describe", kDescribe, 1},
+    {L"FileHex", kFileHex, 1},     {L"Describe", kDescribe, 1},
 };
 
 // Argument i in script order (the engine passes them last first).
@@ -60,20 +58,6 @@ HRESULT ReturnText(const std::wstring& text, VARIANT* result)
         return E_OUTOFMEMORY;
     result->vt = VT_BSTR;
     return S_OK;
-}
-
-bool WriteBytes(const std::wstring& path, const std::wstring& text)
-{
-    std::string bytes;
-    for (wchar_t unit : text)
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-    HandleHolder file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file &&
-           WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-           written == bytes.size();
 }
 
 void AppendHex(std::wstring& text, unsigned value, int digits)
@@ -189,15 +173,6 @@ public:
             std::wstring name;
             const HRESULT hr = TextArg(params, 0, name);
             return FAILED(hr) ? hr : ReturnText(m_scratchDir + L"\\" + name, result);
-        }
-        case kWriteText: {
-            std::wstring path, text;
-            HRESULT hr = TextArg(params, 0, path);
-            if (SUCCEEDED(hr))
-                hr = TextArg(params, 1, text);
-            if (FAILED(hr))
-                return hr;
-            return WriteBytes(path, text) ? S_OK : HRESULT_FROM_WIN32(GetLastError());
         }
         case kFileHex: {
             std::wstring path;

@@ -4,7 +4,6 @@
 //   Host.NewBareUpload()    a new Upload object that was given nothing
 //   Host.CanUnload          true once every object of the component is gone
 //   Host.ScratchPath(name)  a path in a scratch folder removed at exit
-//   Host.WriteText(path, text)  writes text (as bytes 0-255) to a file
 //   Host.FileHex(path)      the file's bytes in hex ("" when it is missing)
 //   Host.Describe(value)    "empty", "text " + UTF-16 units in hex,
 //                           "bytes from L: " + hex for a byte array with

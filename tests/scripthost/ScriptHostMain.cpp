@@ -2,13 +2,12 @@
 // positively. Exit code 0 only when the script raised no unhandled error,
 // did not quit with a non-zero code, and wrote "PASS" as its last line.
 //
-//   scripthost [--registered | --dll PATH] [--upload-body FILE | --load-body FILE] SCRIPT
+//   scripthost [--dll PATH (--upload-body FILE | --load-body FILE)] SCRIPT
 //
 // With a body option the script also sees a "Host" object (HostObject.h)
 // whose NewUpload() makes Upload objects fed with FILE: through a stand-in
 // ASP request (--upload-body) or through LoadBodyFromFile (--load-body).
-// They come from the registered class, or the DLL at PATH, or else from
-// the classes linked into this program.
+// They come from the DLL at PATH.
 #include "ScriptSite.h"
 #include "UploadSource.h"
 
@@ -90,9 +89,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == L"--registered") {
-            options.upload.registered = true;
-        } else if (arg == L"--dll" && hasValue) {
+        if (arg == L"--dll" && hasValue) {
             options.upload.dllPath = argv[++i];
         } else if (arg == L"--upload-body" && hasValue) {
             options.upload.feed = BodyFeed::HostRequest;
@@ -106,7 +103,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
             return false;
         }
     }
-    return !options.script.empty();
+    const bool fed = options.upload.feed != BodyFeed::None;
+    return !options.script.empty() && fed == !options.upload.dllPath.empty();
 }
 
 int Run(const Options& options)
@@ -129,8 +127,7 @@ int Run(const Options& options)
     std::unique_ptr<UploadSource> source;
     ScratchDir scratch;
     std::vector<NamedObject> objects;
-    if (options.upload.feed != BodyFeed::None || options.upload.registered ||
-        !options.upload.dllPath.empty()) {
+    if (!options.upload.dllPath.empty()) {
         source = MakeUploadSource(options.upload);
         if (!source)
             return 2;
@@ -163,8 +160,8 @@ int wmain(int argc, wchar_t** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        WriteUtf8Line(L"usage: scripthost [--registered | --dll PATH] "
-                      L"[--upload-body FILE | --load-body FILE] SCRIPT.vbs|SCRIPT.js");
+        WriteUtf8Line(L"usage: scripthost [--dll PATH (--upload-body FILE | --load-body FILE)] "
+                      L"SCRIPT.vbs|SCRIPT.js");
         return 2;
     }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))

@@ -3,7 +3,6 @@
 
 #include "ScriptSite.h"
 #include "TavrinUpload_h.h"
-#include "server/Module.h"
 #include "support/HostDouble.h"
 #include "upload/UploadNative.h"
 #include "upload/UploadObject.h"
@@ -24,10 +23,6 @@ public:
 
     bool Init()
     {
-        if (m_options.registered)
-            return true;
-        if (m_options.dllPath.empty())
-            return RegisterTypeLibraryOf(ModulePath(nullptr));
         m_dll.Reset(LoadLibraryW(m_options.dllPath.c_str()));
         if (!m_dll) {
             WriteUtf8Line(L"FAIL: cannot load " + m_options.dllPath);
@@ -56,14 +51,7 @@ public:
         return S_OK;
     }
 
-    bool CanUnload() override
-    {
-        if (m_options.registered && !m_canUnloadNow)
-            FindRegisteredServer();
-        if (m_canUnloadNow)
-            return m_canUnloadNow() == S_OK;
-        return _Module.GetLockCount() == 0;
-    }
+    bool CanUnload() override { return m_canUnloadNow() == S_OK; }
 
     long HostReferences() const
     {
@@ -74,13 +62,6 @@ public:
     }
 
 private:
-    static std::wstring ModulePath(HMODULE module)
-    {
-        wchar_t path[MAX_PATH];
-        const DWORD n = GetModuleFileNameW(module, path, MAX_PATH);
-        return std::wstring(path, n);
-    }
-
     static bool RegisterTypeLibraryOf(const std::wstring& path)
     {
         ComPtr<ITypeLib> library;
@@ -95,43 +76,16 @@ private:
         return true;
     }
 
-    // The entry points of the DLL that serves the registered class, once it
-    // has been loaded by creating an object.
-    void FindRegisteredServer()
-    {
-        wchar_t clsid[64];
-        StringFromGUID2(CLSID_Upload, clsid, 64);
-        const std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
-        wchar_t path[MAX_PATH];
-        LONG size = sizeof path;
-        if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), path, &size) != ERROR_SUCCESS)
-            return;
-        if (HMODULE server = GetModuleHandleW(path))
-            m_canUnloadNow = reinterpret_cast<CanUnloadNowCall>(
-                reinterpret_cast<void*>(GetProcAddress(server, "DllCanUnloadNow")));
-    }
-
     HRESULT Create(ComPtr<IUpload>& upload)
     {
-        if (m_options.registered)
-            return CoCreateInstance(CLSID_Upload, nullptr, CLSCTX_INPROC_SERVER, IID_IUpload,
-                                    reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
-        if (m_getClassObject) {
-            ComPtr<IClassFactory> factory;
-            HRESULT hr =
-                m_getClassObject(CLSID_Upload, IID_IClassFactory,
-                                 reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
-            if (FAILED(hr))
-                return hr;
-            return factory->CreateInstance(
-                nullptr, IID_IUpload, reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
-        }
-        CComObject<CComASPUpload>* object = nullptr;
-        HRESULT hr = CComObject<CComASPUpload>::CreateInstance(&object);
+        ComPtr<IClassFactory> factory;
+        const HRESULT hr =
+            m_getClassObject(CLSID_Upload, IID_IClassFactory,
+                             reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
         if (FAILED(hr))
             return hr;
-        upload = ComPtr<IUpload>(static_cast<IUpload*>(object));
-        return S_OK;
+        return factory->CreateInstance(nullptr, IID_IUpload,
+                                       reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
     }
 
     HRESULT Feed(IUpload* upload)

@@ -1,7 +1,6 @@
-// Where the script host gets its Upload objects: from the registered class
-// (CoCreateInstance), from a built TavrinUpload.dll loaded directly
-// (LoadLibrary + DllGetClassObject, no registration needed), or from the
-// classes linked into the host itself.
+// Where the script host gets its Upload objects: from a built
+// TavrinUpload.dll loaded directly (LoadLibrary + DllGetClassObject, no
+// registration needed), as a web server's script host loads it.
 // Each new object is fed a body: through a stand-in scripting context whose
 // Request serves a file's bytes (as a web server would), or through the
 // object's native LoadBodyFromFile.
@@ -21,14 +20,12 @@ enum class BodyFeed
 
 struct UploadSourceOptions
 {
-    bool registered = false; // CoCreateInstance of the registered class
-    std::wstring dllPath;    // else this DLL; empty: the linked classes
+    std::wstring dllPath;
     BodyFeed feed = BodyFeed::None;
     std::wstring bodyPath;
 };
 
-// Registers the type library (from the DLL, or from the host's own
-// resources; a registered class brings its own) so that the objects'
+// Loads the DLL and registers its type library so that the objects'
 // IDispatch can resolve names, then returns the source. Registration is idempotent and left in
 // place. Null, after writing a FAIL line, when the DLL or the type library cannot be had.
 std::unique_ptr<UploadSource> MakeUploadSource(const UploadSourceOptions& options);

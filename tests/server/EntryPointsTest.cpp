@@ -39,7 +39,6 @@ public:
                                        reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
         return factory;
     }
-    HMODULE Handle() const { return m_module.Get(); }
     void Unload() { m_module.Reset(); }
 
 private:

@@ -1,6 +1,6 @@
-// Test-only object classes built on the frame exactly as the product's
+// A test-only object class built on the frame exactly as the product's
 // classes are: single-threaded root, class ID, dual interface through the
-// type library. Their members record what reached them, so that tests can
+// type library. Its members record what reached them, so that tests can
 // see which member a late-bound call arrived at and with which arguments.
 #pragma once
 
@@ -106,61 +106,4 @@ public:
     VariantHolder m_itemIndex;
     LONG m_maxSize = 10485760;
     LONG m_pageCode = 65535;
-};
-
-class CTestUploadFile : public CComObjectRootEx<CComSingleThreadModel>,
-                        public CComCoClass<CTestUploadFile, &CLSID_UploadFile>,
-                        public IDispatchImpl<IUploadFile, &IID_IUploadFile, &LIBID_TAVRINUPLOADLib,
-                                             1, 0, CComTypeInfoHolder>
-{
-public:
-    BEGIN_COM_MAP(CTestUploadFile)
-    COM_INTERFACE_ENTRY(IUploadFile)
-    COM_INTERFACE_ENTRY2(IDispatch, IUploadFile)
-    END_COM_MAP()
-
-    HRESULT STDMETHODCALLTYPE get_Content(VARIANT_BOOL IsString, VARIANT* pVal) override
-    {
-        m_calls += L"Content;";
-        m_isString = IsString;
-        pVal->vt = VT_BOOL;
-        pVal->boolVal = IsString;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_Name(BSTR* pVal) override { return Text(L"Name;", pVal); }
-    HRESULT STDMETHODCALLTYPE get_FileName(BSTR* pVal) override { return Text(L"FileName;", pVal); }
-    HRESULT STDMETHODCALLTYPE get_FilePath(BSTR* pVal) override { return Text(L"FilePath;", pVal); }
-    HRESULT STDMETHODCALLTYPE get_Size(LONG* pVal) override
-    {
-        m_calls += L"Size;";
-        *pVal = 7;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_ContentType(BSTR* pVal) override
-    {
-        return Text(L"ContentType;", pVal);
-    }
-    HRESULT STDMETHODCALLTYPE SaveAs(BSTR SavePath, VARIANT_BOOL IsOverwrites,
-                                     VARIANT_BOOL* pVal) override
-    {
-        m_calls += L"SaveAs;";
-        m_savePath = SavePath ? SavePath : L"";
-        m_isOverwrites = IsOverwrites;
-        *pVal = VARIANT_TRUE;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_FileExt(BSTR* pVal) override { return Text(L"FileExt;", pVal); }
-
-    std::wstring m_calls;
-    VARIANT_BOOL m_isString = 1;     // neither true nor false until called
-    VARIANT_BOOL m_isOverwrites = 1; // likewise
-    std::wstring m_savePath;
-
-private:
-    HRESULT Text(const wchar_t* member, BSTR* pVal)
-    {
-        m_calls += member;
-        *pVal = SysAllocString(member);
-        return *pVal ? S_OK : E_OUTOFMEMORY;
-    }
 };

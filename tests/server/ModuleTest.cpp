@@ -1,7 +1,7 @@
-// The module object's lock count, termination list and teardown, on module
-// objects of the test's own so that the library's module stays untouched.
+// The module object's termination list and type-information section, on
+// module objects of the test's own so that the library's module stays
+// untouched.
 #include "server/Module.h"
-#include "registrar/RegObject.h"
 #include "util/Handles.h"
 
 #include <gtest/gtest.h>
@@ -17,20 +17,13 @@ void WINAPI RecordContext(DWORD_PTR context)
     g_ran += static_cast<char>(context);
 }
 
-TEST(Module, LockAndUnlockReturnTheNewCount)
-{
-    CComModule module;
-    EXPECT_EQ(1, module.Lock());
-    EXPECT_EQ(2, module.Lock());
-    EXPECT_EQ(1, module.Unlock());
-    EXPECT_EQ(1, module.GetLockCount());
-}
-
-TEST(Module, TermRunsCallbacksNewestFirstExactlyOnce)
+// Term runs at unload, whatever locks a leaking client still holds.
+TEST(Module, TermRunsCallbacksNewestFirstExactlyOnceWhateverTheLockCount)
 {
     g_ran.clear();
     {
         CComModule module;
+        module.Lock();
         for (char c : std::string("ABC"))
             ASSERT_EQ(S_OK, module.AddTermFunc(RecordContext, static_cast<DWORD_PTR>(c)));
         EXPECT_EQ("", g_ran);
@@ -40,16 +33,6 @@ TEST(Module, TermRunsCallbacksNewestFirstExactlyOnce)
         EXPECT_EQ("CBA", g_ran);
     } // the destructor's teardown does nothing either
     EXPECT_EQ("CBA", g_ran);
-}
-
-TEST(Module, TermIgnoresTheLockCount)
-{
-    g_ran.clear();
-    CComModule module;
-    module.Lock();
-    ASSERT_EQ(S_OK, module.AddTermFunc(RecordContext, 'X'));
-    module.Term();
-    EXPECT_EQ("X", g_ran);
 }
 
 TEST(Module, AddingACallbackWhileHoldingTheTypeInfoSectionDoesNotBlock)
@@ -79,25 +62,6 @@ TEST(Module, TypeInfoSectionExcludesOtherThreads)
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread.Get(), 100));
     module.LeaveTypeInfoSection();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.Get(), 5000));
-}
-
-TEST(Module, CommonVariablesHoldAnEmptyAppId)
-{
-    CComModule module;
-    CRegObject registrar;
-    ASSERT_EQ(S_OK, module.AddCommonVariables(&registrar));
-    EXPECT_EQ(1u, registrar.Variables().Count());
-    ASSERT_NE(nullptr, registrar.Variables().Lookup(L"APPID"));
-    EXPECT_STREQ(L"", registrar.Variables().Lookup(L"APPID"));
-    EXPECT_EQ(E_POINTER, module.AddCommonVariables(nullptr));
-}
-
-TEST(Module, RegistrationThroughASeparateRegistrarComponentIsRefused)
-{
-    CComModule module;
-    EXPECT_EQ(E_FAIL, module.UpdateRegistryThroughRegistrar(101u, TRUE));
-    EXPECT_EQ(E_FAIL, module.UpdateRegistryThroughRegistrar(102u, FALSE));
-    EXPECT_EQ(E_FAIL, module.UpdateRegistryThroughRegistrar(L"REGISTRY", TRUE));
 }
 
 } // namespace

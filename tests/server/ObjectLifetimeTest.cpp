@@ -156,9 +156,18 @@ TEST_F(ObjectLifetime, TeardownThatAddsAndDropsAReferenceDestroysOnce)
     EXPECT_EQ(1, CTestUpload::s_destroyed);
 }
 
+// The contained part keeps the outer object's pointer in the count's place;
+// an outer object above 4 GB proves the whole pointer is kept on 64-bit
+// systems.
 TEST_F(ObjectLifetime, InnerUnknownReachesTheInterfacesWhoseCountsAreTheOuters)
 {
-    TestOuter outer;
+    void* block = VirtualAlloc(nullptr, sizeof(TestOuter), MEM_COMMIT | MEM_RESERVE | MEM_TOP_DOWN,
+                               PAGE_READWRITE);
+    ASSERT_NE(nullptr, block);
+    if (sizeof(void*) == 8) {
+        EXPECT_NE(0u, reinterpret_cast<unsigned long long>(block) >> 32);
+    }
+    TestOuter& outer = *new (block) TestOuter();
     IUnknown* inner = nullptr;
     ASSERT_EQ(S_OK,
               Creator::CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)));
@@ -191,96 +200,16 @@ TEST_F(ObjectLifetime, InnerUnknownReachesTheInterfacesWhoseCountsAreTheOuters)
 
     EXPECT_EQ(0u, inner->Release());
     EXPECT_EQ(1, CTestUpload::s_destroyed);
-}
-
-// The contained part keeps the outer object's pointer in the count's place;
-// an outer object above 4 GB proves the whole pointer is kept on 64-bit
-// systems.
-TEST_F(ObjectLifetime, OuterObjectAtAHighAddressIsReachedThroughTheContainedPart)
-{
-    void* block = VirtualAlloc(nullptr, sizeof(TestOuter), MEM_COMMIT | MEM_RESERVE | MEM_TOP_DOWN,
-                               PAGE_READWRITE);
-    ASSERT_NE(nullptr, block);
-    if (sizeof(void*) == 8) {
-        EXPECT_NE(0u, reinterpret_cast<unsigned long long>(block) >> 32);
-    }
-    auto* outer = new (block) TestOuter();
-    IUnknown* inner = nullptr;
-    ASSERT_EQ(S_OK, Creator::CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&inner)));
-    IUpload* upload = nullptr;
-    ASSERT_EQ(S_OK, inner->QueryInterface(IID_IUpload, reinterpret_cast<void**>(&upload)));
-    EXPECT_EQ(2u, outer->m_count);
-    upload->Release();
-    EXPECT_EQ(1u, outer->m_count);
-    inner->Release();
-    outer->~TestOuter();
+    outer.~TestOuter();
     VirtualFree(block, 0, MEM_RELEASE);
 }
 
-class ClassObject : public ObjectLifetime
+TEST_F(ObjectLifetime, ClassObjectChecksItsArgumentsAndTheOuterObject)
 {
-protected:
-    void SetUp() override
-    {
-        ObjectLifetime::SetUp();
-        ASSERT_EQ(S_OK, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
-                            &Creator::CreateInstance, IID_IUnknown,
-                            reinterpret_cast<void**>(m_cached.ReleaseAndGetAddressOf())));
-    }
-    void TearDown() override
-    {
-        m_cached.Reset();
-        ObjectLifetime::TearDown();
-    }
-
-    ComPtr<IClassFactory> Factory()
-    {
-        ComPtr<IClassFactory> factory;
-        EXPECT_EQ(S_OK, m_cached.As(&factory));
-        return factory;
-    }
-
-    ComPtr<IUnknown> m_cached; // the reference a module's cache would hold
-};
-
-TEST_F(ClassObject, OnlyClientReferencesHoldTheModule)
-{
-    EXPECT_EQ(m_baseLocks, LockCount());
-    {
-        ComPtr<IClassFactory> client = Factory();
-        EXPECT_EQ(m_baseLocks + 1, LockCount());
-        ComPtr<IClassFactory> second = client;
-        EXPECT_EQ(m_baseLocks + 1, LockCount()) << "one lock while clients hold it";
-    }
-    EXPECT_EQ(m_baseLocks, LockCount());
-}
-
-TEST_F(ClassObject, AnswersIUnknownAndIClassFactoryOnly)
-{
-    ComPtr<IClassFactory> factory = Factory();
-    EXPECT_EQ(static_cast<void*>(m_cached.Get()), static_cast<void*>(factory.Get()));
-    ComPtr<IUnknown> other;
-    EXPECT_EQ(E_NOINTERFACE,
-              m_cached->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&other)));
-    EXPECT_FALSE(other);
-}
-
-TEST_F(ClassObject, LockServerHoldsTheModuleUntilTheMatchingUnlock)
-{
-    ComPtr<IClassFactory> factory = Factory();
-    const LONG held = LockCount();
-    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
-    EXPECT_EQ(held + 2, LockCount());
-    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-    EXPECT_EQ(held + 1, LockCount());
-    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
-    EXPECT_EQ(held, LockCount());
-}
-
-TEST_F(ClassObject, CreateInstanceChecksItsArgumentsAndTheOuterObject)
-{
-    ComPtr<IClassFactory> factory = Factory();
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
+                        &Creator::CreateInstance, IID_IClassFactory,
+                        reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
     const LONG held = LockCount();
     TestOuter outer;
     struct Row
@@ -316,10 +245,8 @@ TEST_F(ClassObject, CreateInstanceChecksItsArgumentsAndTheOuterObject)
     }
     EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IUpload, nullptr));
     EXPECT_EQ(1u, outer.m_count);
-}
 
-TEST_F(ClassObject, CreatorChecksItsOutPointer)
-{
+    // The creator of class objects checks the same.
     EXPECT_EQ(E_POINTER, CTestUpload::_ClassFactoryCreatorClass::CreateInstance(
                              &Creator::CreateInstance, IID_IUnknown, nullptr));
     void* answer = reinterpret_cast<void*>(1);

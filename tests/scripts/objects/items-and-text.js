@@ -1,4 +1,5 @@
-// Items and their text from a body loaded with LoadBodyFromFile, in JScript.
+// Items and their text from a body loaded with the DLL's native
+// LoadBodyFromFile (the slot right after IUpload's members), in JScript.
 // (Wine 8's JScript cannot hold a byte array, VT_ARRAY | VT_UI1, at all: it
 // fails to convert one with E_NOTIMPL. Content(false) is proven from
 // VBScript, in items.vbs.)

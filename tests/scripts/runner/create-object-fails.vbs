@@ -1,3 +1,0 @@
-' expect-failure: SCRIPT ERROR line 2: 0x800A01AD
-Set o = CreateObject("TavrinUpload.NoSuchClass")
-WScript.Echo "PASS"
