@@ -1,6 +1,6 @@
 # End-to-end tests of tavrin-upload (included by CMakeLists.txt on Windows
 # builds). The tool runs on every captured request body and its output must
-# equal, byte for byte, the document that tests/captures/make-expected.js
+# equal, byte for byte, the document that tools/captures/make-expected.js
 # derived from the capture manifest. The expected names assume the ANSI code page
 # 1252 (Wine's default) for bodies whose names are not UTF-8.
 set(driver ${CMAKE_CURRENT_SOURCE_DIR}/RunTool.cmake)
