@@ -227,28 +227,4 @@ TEST(UploadClient, ContentThatIsNoByteArrayIsRefused)
     EXPECT_FALSE(consumed);
 }
 
-TEST(UploadClient, ContentBytesArriveWhole)
-{
-    ItemDouble item;
-    item.content = [](VARIANT* out) {
-        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, 3);
-        void* data = nullptr;
-        SafeArrayAccessData(array, &data);
-        memcpy(data, "\0\xff-", 3);
-        SafeArrayUnaccessData(array);
-        out->vt = VT_ARRAY | VT_UI1;
-        out->parray = array;
-        return S_OK;
-    };
-    bool present = false;
-    std::string seen;
-    const Outcome outcome = ReadContentBytes(&item, &present, [&](const void* data, size_t size) {
-        seen.assign(static_cast<const char*>(data), size);
-        return S_OK;
-    });
-    EXPECT_FALSE(outcome.Failed());
-    EXPECT_TRUE(present);
-    EXPECT_EQ(std::string("\0\xff-", 3), seen);
-}
-
 } // namespace
