@@ -1,6 +1,5 @@
 #include "upload/ASPUpload.h"
 
-#include "server/Module.h"
 #include "support/TempDir.h"
 #include "support/ThreadError.h"
 #include "support/UploadFixture.h"
@@ -118,78 +117,6 @@ TEST_F(UploadObjectTest, ByReferenceIndexBehavesLikeItsValue)
     EXPECT_EQ(L"<none>", NameOf(Item(otherReference).Get()));
 }
 
-TEST_F(UploadObjectTest, EveryItemCallMakesANewObject)
-{
-    Serve(kThreeParts);
-    ComPtr<IUploadFile> a = Item(0);
-    ComPtr<IUploadFile> b = Item(0);
-    EXPECT_NE(a.Get(), b.Get());
-    EXPECT_EQ(NameOf(a.Get()), NameOf(b.Get()));
-}
-
-TEST_F(UploadObjectTest, NullResultAddressesAreRefused)
-{
-    Serve(kThreeParts);
-    VARIANT index;
-    index.vt = VT_I4;
-    index.lVal = 0;
-    EXPECT_EQ(E_POINTER, m_upload->get_Item(index, nullptr));
-    EXPECT_EQ(E_POINTER, m_upload->get_Count(nullptr));
-    EXPECT_EQ(E_POINTER, m_upload->get_MaxSize(nullptr));
-    EXPECT_EQ(E_POINTER, m_upload->get_PageCode(nullptr));
-    EXPECT_EQ(E_POINTER, m_upload->get_About(nullptr));
-    EXPECT_EQ(E_POINTER, m_upload->OnStartPage(nullptr));
-}
-
-TEST_F(UploadObjectTest, SettingsStartAtTheirDefaultsAndTakeAnyValue)
-{
-    LONG value = 0;
-    EXPECT_EQ(S_OK, m_upload->get_MaxSize(&value));
-    EXPECT_EQ(10485760, value);
-    EXPECT_EQ(65535, PageCode());
-    for (LONG set : {-5L, 0L, 936L}) {
-        EXPECT_EQ(S_OK, m_upload->put_MaxSize(set));
-        EXPECT_EQ(S_OK, m_upload->get_MaxSize(&value));
-        EXPECT_EQ(set, value);
-        EXPECT_EQ(S_OK, m_upload->put_PageCode(set));
-        EXPECT_EQ(set, PageCode());
-    }
-}
-
-TEST_F(UploadObjectTest, AboutIsOneLineOfText)
-{
-    BstrHolder about;
-    ASSERT_EQ(S_OK, m_upload->get_About(about.ReleaseAndGetAddressOf()));
-    const std::wstring text(about.Get(), about.Length());
-    EXPECT_FALSE(text.empty());
-    EXPECT_EQ(std::wstring::npos, text.find_first_of(L"\r\n"));
-}
-
-TEST_F(UploadObjectTest, CountWithoutAHostFailsOnceWithItsMessage)
-{
-    ClearThreadError();
-    LONG count = -1;
-    EXPECT_EQ(CO_E_NOT_SUPPORTED, m_upload->get_Count(&count));
-    EXPECT_EQ(-1, count);
-    EXPECT_EQ(L"Only use in ASP environment", TakeThreadError().description);
-    EXPECT_EQ(0, Count());
-}
-
-TEST_F(UploadObjectTest, FailedItemLeavesTheResultUntouched)
-{
-    Serve("--XyZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nnever closed");
-    VARIANT index;
-    index.vt = VT_I4;
-    index.lVal = 0;
-    VARIANT result;
-    result.vt = VT_I4;
-    result.lVal = 777;
-    EXPECT_EQ(DISP_E_EXCEPTION, m_upload->get_Item(index, &result));
-    EXPECT_EQ(VT_I4, result.vt);
-    EXPECT_EQ(777, result.lVal);
-    EXPECT_EQ(L"Invalid upload file format", TakeThreadError().description);
-}
-
 TEST_F(UploadObjectTest, ItemsKeepWorkingAfterThePageEnds)
 {
     Serve(kThreeParts);
@@ -208,23 +135,6 @@ TEST_F(UploadObjectTest, SecondStartPageReleasesTheFirstHost)
     Serve(kThreeParts);
     EXPECT_EQ(0, first.References());
     EXPECT_EQ(3, Count());
-}
-
-TEST_F(UploadObjectTest, DroppedUploadLivesAsLongAsItsItem)
-{
-    // Every live object holds one lock on the module.
-    const LONG withUpload = _Module.GetLockCount();
-    Serve(kThreeParts);
-    ComPtr<IUploadFile> item = Item(0);
-    m_upload.Reset();
-    EXPECT_EQ(withUpload + 1, _Module.GetLockCount());
-    EXPECT_EQ(L"file1", NameOf(item.Get()));
-    VariantHolder text;
-    EXPECT_EQ(S_OK, item->get_Content(VARIANT_TRUE, text.Get()));
-    EXPECT_EQ(std::wstring(L"first"), text->bstrVal);
-    item.Reset();
-    EXPECT_EQ(withUpload - 1, _Module.GetLockCount());
-    EXPECT_EQ(0, m_host.References());
 }
 
 class UploadBodyFileTest : public UploadTest

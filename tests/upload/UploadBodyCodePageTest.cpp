@@ -72,11 +72,6 @@ TEST_F(BodySplitterCodePage, ContentTypeDecodesUnderTheThreadAnsiPageNotThePageC
     EXPECT_EQ(65001, m_pageCode);
 }
 
-TEST(TextConversionWindows, ConversionCodePageIsTheThreadAnsiPage)
-{
-    EXPECT_EQ(static_cast<UINT>(CP_THREAD_ACP), ConversionCodePage());
-}
-
 TEST(TextConversionWindows, DecodeBytesSizesTheStringExactly)
 {
     BSTR text = nullptr;
