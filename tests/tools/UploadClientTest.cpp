@@ -153,19 +153,6 @@ TEST(UploadClient, BodyLoadFailuresAreFailuresWhateverTheirSign)
     }
 }
 
-TEST(UploadClient, CountFailureCarriesTheComponentsDescription)
-{
-    UploadDouble upload;
-    upload.count = [](LONG*) {
-        InstallErrorDescription(L"Invalid upload file format");
-        return DISP_E_EXCEPTION;
-    };
-    LONG count = 0;
-    const Outcome outcome = ClientFor(upload).Count(&count);
-    EXPECT_EQ(DISP_E_EXCEPTION, outcome.status);
-    EXPECT_TRUE(outcome.description == u"Invalid upload file format");
-}
-
 TEST(UploadClient, StaleErrorInformationIsNotReportedForALaterFailure)
 {
     InstallErrorDescription(L"left over from an earlier call");

@@ -225,17 +225,6 @@ TEST_F(UploadRequestTest, ShortChunksAreReadUntilTheTotal)
     EXPECT_EQ(1, m_request.Count());
 }
 
-TEST_F(UploadRequestTest, ChunkShorterThanTheHostClaimsEndsReading)
-{
-    m_host.SetBody(MultipartBody(5000));
-    m_host.Faults().chunkLimit = 1000;
-    m_host.Faults().writeBack = CountWriteBack::Asked;
-    StartPage();
-    EXPECT_EQ(DISP_E_EXCEPTION, m_request.ReadAndParse()) << "a truncated body is no multipart";
-    EXPECT_EQ(1, m_host.CallCount("BinaryRead"));
-    EXPECT_EQ(L"Invalid upload file format", TakeThreadError().description);
-}
-
 TEST_F(UploadRequestTest, HostWithNothingLeftEndsReadingWithoutHanging)
 {
     m_host.AnnounceTotal(600000);

@@ -58,6 +58,9 @@ TEST(ClientPath, SplitsTheLastComponentAtItsLastDot)
         {"drive is not counted in the directory",
          TU_WIDE("C:") + Repeat('d', 254) + TU_WIDE("\\f.txt"), true, TU_WIDE("f"),
          TU_WIDE(".txt")},
+        {"long-path prefix is not counted in the directory",
+         TU_WIDE("\\\\?\\C:") + Repeat('d', 254) + TU_WIDE("\\f.txt"), true, TU_WIDE("f"),
+         TU_WIDE(".txt")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
