@@ -160,13 +160,6 @@ TEST_F(UploadBodyFileTest, LoadedBodyIsSplitWithoutAHost)
     EXPECT_EQ(L"title", NameOf(Item(1).Get()));
 }
 
-TEST_F(UploadBodyFileTest, UnreadableFileIsAFailureStatus)
-{
-    const HRESULT hr = Load(m_dir.Path(L"missing"));
-    EXPECT_TRUE(FAILED(hr));
-    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), hr);
-}
-
 TEST_F(UploadBodyFileTest, ItemsTakenBeforeAReloadKeepTheirRecords)
 {
     Serve(kThreeParts);
@@ -196,7 +189,10 @@ TEST_F(UploadBodyFileTest, SaveVariantNeverReplacesAFile)
     ClearThreadError();
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_EXISTS),
               m_upload->SaveVariantToFile(pathText.Get(), *value.Get()));
-    EXPECT_EQ(L"Fail to create file", TakeThreadError().description);
+    const ThreadError error = TakeThreadError();
+    EXPECT_EQ(L"Fail to create file", error.description);
+    EXPECT_FALSE(error.hasHelpFile);
+    EXPECT_EQ(0u, error.helpContext);
     EXPECT_EQ("keep", ReadWholeFileForTest(path));
 
     BstrHolder newPath(SysAllocString(m_dir.Path(L"new").c_str()));

@@ -70,17 +70,4 @@ TEST_F(BodySplitterCodePage, ContentTypeDecodesUnderTheThreadAnsiPageNotThePageC
     EXPECT_EQ(65001, m_pageCode);
 }
 
-TEST(TextConversionWindows, DecodeBytesSizesTheStringExactly)
-{
-    BSTR text = nullptr;
-    const std::string gbk = "\xD6\xD0\xCE\xC4x";
-    EXPECT_EQ(3, DecodeBytes(reinterpret_cast<const uint8_t*>(gbk.data()), 5, 936, &text));
-    ASSERT_NE(nullptr, text);
-    EXPECT_EQ(3u, SysStringLen(text));
-    EXPECT_EQ(0, text[3]);
-    SysFreeString(text);
-    EXPECT_EQ(0, DecodeBytes(reinterpret_cast<const uint8_t*>(gbk.data()), 5, 12345, &text));
-    EXPECT_EQ(nullptr, text);
-}
-
 } // namespace
