@@ -59,6 +59,13 @@ TEST_F(SaveToFile, FileHeldOpenElsewhereIsNotTouched)
     EXPECT_EQ("held", ReadWholeFileForTest(path));
 }
 
+TEST_F(SaveToFile, NothingToWriteGivesFalseAndNoFile)
+{
+    const std::wstring path = m_dir.Path(L"none.txt");
+    EXPECT_FALSE(SaveBytesToFile(path.c_str(), nullptr, 0, true));
+    EXPECT_FALSE(FileExists(path));
+}
+
 BOOL WINAPI WriteHalf(HANDLE file, LPCVOID data, DWORD count, LPDWORD written, LPOVERLAPPED)
 {
     return WriteFile(file, data, count / 2, written, nullptr);
