@@ -20,6 +20,12 @@ constexpr int32_t kNoTotal = -1;
 // Defined once the state is complete: the host objects live inside it.
 HRESULT ReportUnexpected(HostDouble::State* state, const char* member);
 #define TU_HOST_UNEXPECTED(member) return ReportUnexpected(m_state, member)
+// A member that the Upload object must never call.
+#define TU_HOST_STUB(name, params)                                                                 \
+    STDMETHODIMP name params override                                                              \
+    {                                                                                              \
+        TU_HOST_UNEXPECTED(#name);                                                                 \
+    }
 
 class ContextObject;
 class RequestObject;
@@ -44,20 +50,10 @@ public:
         return static_cast<ULONG>(--m_refs);
     }
 
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { TU_HOST_UNEXPECTED("GetTypeInfoCount"); }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override
-    {
-        TU_HOST_UNEXPECTED("GetTypeInfo");
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        TU_HOST_UNEXPECTED("GetIDsOfNames");
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                        UINT*) override
-    {
-        TU_HOST_UNEXPECTED("Invoke");
-    }
+    TU_HOST_STUB(GetTypeInfoCount, (UINT*))
+    TU_HOST_STUB(GetTypeInfo, (UINT, LCID, ITypeInfo**))
+    TU_HOST_STUB(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
+    TU_HOST_STUB(Invoke, (DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*))
 
     long References() const noexcept { return m_refs; }
 
@@ -78,12 +74,9 @@ public:
     {}
     STDMETHODIMP get_Request(IRequest** out) override;
     STDMETHODIMP get_Response(IResponse** out) override;
-    STDMETHODIMP get_Server(IServer**) override { TU_HOST_UNEXPECTED("get_Server"); }
-    STDMETHODIMP get_Session(ISessionObject**) override { TU_HOST_UNEXPECTED("get_Session"); }
-    STDMETHODIMP get_Application(IApplicationObject**) override
-    {
-        TU_HOST_UNEXPECTED("get_Application");
-    }
+    TU_HOST_STUB(get_Server, (IServer**))
+    TU_HOST_STUB(get_Session, (ISessionObject**))
+    TU_HOST_STUB(get_Application, (IApplicationObject**))
 };
 
 class RequestObject : public HostObjectBase<IRequest>
@@ -92,25 +85,13 @@ public:
     explicit RequestObject(HostDouble::State* state)
         : HostObjectBase(state, IID_IRequest, "IRequest")
     {}
-    STDMETHODIMP get_Item(BSTR, IDispatch**) override { TU_HOST_UNEXPECTED("Request.get_Item"); }
-    STDMETHODIMP get_QueryString(IRequestDictionary**) override
-    {
-        TU_HOST_UNEXPECTED("get_QueryString");
-    }
-    STDMETHODIMP get_Form(IRequestDictionary**) override { TU_HOST_UNEXPECTED("get_Form"); }
-    STDMETHODIMP get_Body(IRequestDictionary**) override { TU_HOST_UNEXPECTED("get_Body"); }
-    STDMETHODIMP get_ServerVariables(IRequestDictionary**) override
-    {
-        TU_HOST_UNEXPECTED("get_ServerVariables");
-    }
-    STDMETHODIMP get_ClientCertificate(IRequestDictionary**) override
-    {
-        TU_HOST_UNEXPECTED("get_ClientCertificate");
-    }
-    STDMETHODIMP get_Cookies(IRequestDictionary**) override
-    {
-        TU_HOST_UNEXPECTED("Request.get_Cookies");
-    }
+    TU_HOST_STUB(get_Item, (BSTR, IDispatch**))
+    TU_HOST_STUB(get_QueryString, (IRequestDictionary**))
+    TU_HOST_STUB(get_Form, (IRequestDictionary**))
+    TU_HOST_STUB(get_Body, (IRequestDictionary**))
+    TU_HOST_STUB(get_ServerVariables, (IRequestDictionary**))
+    TU_HOST_STUB(get_ClientCertificate, (IRequestDictionary**))
+    TU_HOST_STUB(get_Cookies, (IRequestDictionary**))
     STDMETHODIMP get_TotalBytes(__LONG32* total) override;
     STDMETHODIMP BinaryRead(VARIANT* count, VARIANT* result) override;
 };
@@ -121,39 +102,33 @@ public:
     explicit ResponseObject(HostDouble::State* state)
         : HostObjectBase(state, IID_IResponse, "IResponse")
     {}
-    STDMETHODIMP get_Buffer(VARIANT_BOOL*) override { TU_HOST_UNEXPECTED("get_Buffer"); }
-    STDMETHODIMP put_Buffer(VARIANT_BOOL) override { TU_HOST_UNEXPECTED("put_Buffer"); }
-    STDMETHODIMP get_ContentType(BSTR*) override { TU_HOST_UNEXPECTED("get_ContentType"); }
-    STDMETHODIMP put_ContentType(BSTR) override { TU_HOST_UNEXPECTED("put_ContentType"); }
-    STDMETHODIMP get_Expires(VARIANT*) override { TU_HOST_UNEXPECTED("get_Expires"); }
-    STDMETHODIMP put_Expires(__LONG32) override { TU_HOST_UNEXPECTED("put_Expires"); }
-    STDMETHODIMP get_ExpiresAbsolute(VARIANT*) override
-    {
-        TU_HOST_UNEXPECTED("get_ExpiresAbsolute");
-    }
-    STDMETHODIMP put_ExpiresAbsolute(DATE) override { TU_HOST_UNEXPECTED("put_ExpiresAbsolute"); }
-    STDMETHODIMP get_Cookies(IRequestDictionary**) override
-    {
-        TU_HOST_UNEXPECTED("Response.get_Cookies");
-    }
-    STDMETHODIMP get_Status(BSTR*) override { TU_HOST_UNEXPECTED("get_Status"); }
-    STDMETHODIMP put_Status(BSTR) override { TU_HOST_UNEXPECTED("put_Status"); }
-    STDMETHODIMP Add(BSTR, BSTR) override { TU_HOST_UNEXPECTED("Add"); }
-    STDMETHODIMP AddHeader(BSTR, BSTR) override { TU_HOST_UNEXPECTED("AddHeader"); }
-    STDMETHODIMP AppendToLog(BSTR) override { TU_HOST_UNEXPECTED("AppendToLog"); }
-    STDMETHODIMP BinaryWrite(VARIANT) override { TU_HOST_UNEXPECTED("BinaryWrite"); }
-    STDMETHODIMP Clear() override { TU_HOST_UNEXPECTED("Clear"); }
-    STDMETHODIMP End() override { TU_HOST_UNEXPECTED("End"); }
-    STDMETHODIMP Flush() override { TU_HOST_UNEXPECTED("Flush"); }
-    STDMETHODIMP Redirect(BSTR) override { TU_HOST_UNEXPECTED("Redirect"); }
-    STDMETHODIMP Write(VARIANT) override { TU_HOST_UNEXPECTED("Write"); }
-    STDMETHODIMP WriteBlock(short) override { TU_HOST_UNEXPECTED("WriteBlock"); }
+    TU_HOST_STUB(get_Buffer, (VARIANT_BOOL*))
+    TU_HOST_STUB(put_Buffer, (VARIANT_BOOL))
+    TU_HOST_STUB(get_ContentType, (BSTR*))
+    TU_HOST_STUB(put_ContentType, (BSTR))
+    TU_HOST_STUB(get_Expires, (VARIANT*))
+    TU_HOST_STUB(put_Expires, (__LONG32))
+    TU_HOST_STUB(get_ExpiresAbsolute, (VARIANT*))
+    TU_HOST_STUB(put_ExpiresAbsolute, (DATE))
+    TU_HOST_STUB(get_Cookies, (IRequestDictionary**))
+    TU_HOST_STUB(get_Status, (BSTR*))
+    TU_HOST_STUB(put_Status, (BSTR))
+    TU_HOST_STUB(Add, (BSTR, BSTR))
+    TU_HOST_STUB(AddHeader, (BSTR, BSTR))
+    TU_HOST_STUB(AppendToLog, (BSTR))
+    TU_HOST_STUB(BinaryWrite, (VARIANT))
+    TU_HOST_STUB(Clear, ())
+    TU_HOST_STUB(End, ())
+    TU_HOST_STUB(Flush, ())
+    TU_HOST_STUB(Redirect, (BSTR))
+    TU_HOST_STUB(Write, (VARIANT))
+    TU_HOST_STUB(WriteBlock, (short))
     STDMETHODIMP IsClientConnected(VARIANT_BOOL* connected) override;
-    STDMETHODIMP get_CharSet(BSTR*) override { TU_HOST_UNEXPECTED("get_CharSet"); }
-    STDMETHODIMP put_CharSet(BSTR) override { TU_HOST_UNEXPECTED("put_CharSet"); }
-    STDMETHODIMP Pics(BSTR) override { TU_HOST_UNEXPECTED("Pics"); }
-    STDMETHODIMP get_CacheControl(BSTR*) override { TU_HOST_UNEXPECTED("get_CacheControl"); }
-    STDMETHODIMP put_CacheControl(BSTR) override { TU_HOST_UNEXPECTED("put_CacheControl"); }
+    TU_HOST_STUB(get_CharSet, (BSTR*))
+    TU_HOST_STUB(put_CharSet, (BSTR))
+    TU_HOST_STUB(Pics, (BSTR))
+    TU_HOST_STUB(get_CacheControl, (BSTR*))
+    TU_HOST_STUB(put_CacheControl, (BSTR))
 };
 
 struct HostDouble::State
@@ -214,30 +189,32 @@ STDMETHODIMP HostObjectBase<Interface>::QueryInterface(REFIID riid, void** out)
     return S_OK;
 }
 
-STDMETHODIMP ContextObject::get_Request(IRequest** out)
+// Hands out one of the double's objects, or the programmed failure.
+template <class Object>
+HRESULT HandOut(HostDouble::State* state, const char* member, HRESULT fault, Object* object,
+                Object** out)
 {
-    m_state->Log("get_Request");
+    state->Log(member);
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    if (FAILED(m_state->faults.getRequest))
-        return m_state->faults.getRequest;
-    *out = &m_state->request;
-    (*out)->AddRef();
+    if (FAILED(fault))
+        return fault;
+    *out = object;
+    object->AddRef();
     return S_OK;
+}
+
+STDMETHODIMP ContextObject::get_Request(IRequest** out)
+{
+    return HandOut<IRequest>(m_state, "get_Request", m_state->faults.getRequest, &m_state->request,
+                             out);
 }
 
 STDMETHODIMP ContextObject::get_Response(IResponse** out)
 {
-    m_state->Log("get_Response");
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (FAILED(m_state->faults.getResponse))
-        return m_state->faults.getResponse;
-    *out = &m_state->response;
-    (*out)->AddRef();
-    return S_OK;
+    return HandOut<IResponse>(m_state, "get_Response", m_state->faults.getResponse,
+                              &m_state->response, out);
 }
 
 STDMETHODIMP RequestObject::get_TotalBytes(__LONG32* total)

@@ -1,33 +1,18 @@
 // HostDouble stands in for the web server's ASP object model in tests: a
 // scripting context whose Request serves a request body from memory (or from
 // a file) in chunks and whose Response reports a connected client. Only the
-// calls that the Upload object may make work:
-//   QueryInterface for IScriptingContext on the context,
-//   IScriptingContext::get_Request and get_Response,
-//   IRequest::get_TotalBytes and BinaryRead,
-//   IResponse::IsClientConnected,
-// plus AddRef/Release (counted) and QueryInterface for IUnknown. Every other
-// member (IDispatch's included, and QueryInterface for any other interface)
-// is reported through the unexpected-call handler, which by default fails the
-// running GoogleTest test naming the member, and returns E_NOTIMPL (or
-// E_NOINTERFACE).
+// calls that the Upload object may make work (QueryInterface for
+// IScriptingContext, get_Request, get_Response, get_TotalBytes, BinaryRead,
+// IsClientConnected, AddRef/Release); every other member, IDispatch's and
+// QueryInterface for other interfaces included, goes to the unexpected-call
+// handler, which by default fails the running test naming the member.
 //
-// The body is served once, as a real host serves it: bytes that BinaryRead
-// delivered are gone, and a later read (a retry after a failure) continues
-// after them. TotalBytes keeps announcing the whole size.
-//
-// Faults are programmed through Faults(); what the host saw is recorded
-// (calls in order, chunk sizes asked and delivered). The three host objects
-// live inside the double and are never deleted by Release: the double must
-// outlive every reference handed out, and References() tells how many are
-// still held, so a test can prove that they balance. The destructor fails the
-// test when some are still held.
-//
-// Typical use:
-//     HostDouble host;
-//     host.SetBody(bytes);
-//     host.Faults().clientGoneBeforeChunk = 2;
-//     request.OnStartPage(host.Context());
+// The body is served once, as a real host serves it: a later read (a retry
+// after a failure) continues after the bytes delivered. TotalBytes keeps
+// announcing the whole size. Faults are programmed through Faults(); what the
+// host saw is recorded. The host objects live inside the double and are
+// never deleted by Release; References() tells how many are still held, and
+// the destructor fails the test when some are.
 #pragma once
 
 #include <windows.h>

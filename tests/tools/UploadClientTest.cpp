@@ -153,19 +153,6 @@ TEST(UploadClient, BodyLoadFailuresAreFailuresWhateverTheirSign)
     }
 }
 
-TEST(UploadClient, CountFailureCarriesTheComponentsDescription)
-{
-    UploadDouble upload;
-    upload.count = [](LONG*) {
-        InstallErrorDescription(L"Invalid upload file format");
-        return DISP_E_EXCEPTION;
-    };
-    LONG count = 0;
-    const Outcome outcome = ClientFor(upload).Count(&count);
-    EXPECT_EQ(DISP_E_EXCEPTION, outcome.status);
-    EXPECT_TRUE(outcome.description == u"Invalid upload file format");
-}
-
 TEST(UploadClient, StaleErrorInformationIsNotReportedForALaterFailure)
 {
     InstallErrorDescription(L"left over from an earlier call");
@@ -225,30 +212,6 @@ TEST(UploadClient, ContentThatIsNoByteArrayIsRefused)
     EXPECT_TRUE(outcome.Failed());
     EXPECT_FALSE(present);
     EXPECT_FALSE(consumed);
-}
-
-TEST(UploadClient, ContentBytesArriveWhole)
-{
-    ItemDouble item;
-    item.content = [](VARIANT* out) {
-        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, 3);
-        void* data = nullptr;
-        SafeArrayAccessData(array, &data);
-        memcpy(data, "\0\xff-", 3);
-        SafeArrayUnaccessData(array);
-        out->vt = VT_ARRAY | VT_UI1;
-        out->parray = array;
-        return S_OK;
-    };
-    bool present = false;
-    std::string seen;
-    const Outcome outcome = ReadContentBytes(&item, &present, [&](const void* data, size_t size) {
-        seen.assign(static_cast<const char*>(data), size);
-        return S_OK;
-    });
-    EXPECT_FALSE(outcome.Failed());
-    EXPECT_TRUE(present);
-    EXPECT_EQ(std::string("\0\xff-", 3), seen);
 }
 
 } // namespace

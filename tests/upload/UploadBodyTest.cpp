@@ -357,45 +357,6 @@ TEST_F(BodySplitter, ManyMinimalPartsKeepTheirOrder)
         EXPECT_EQ(std::to_string(i), Content(i));
 }
 
-TEST(UploadBody, AppendStopsAtTheAllocatedSize)
-{
-    CUploadBody body;
-    EXPECT_EQ(E_INVALIDARG, body.AllocBody(-1));
-    ASSERT_EQ(S_OK, body.AllocBody(5));
-    EXPECT_TRUE(body.HasBody());
-    EXPECT_EQ(0, body.BodyLength());
-    const uint8_t bytes[] = {1, 2, 3, 4};
-    EXPECT_EQ(4, body.AppendBody(bytes, 4));
-    EXPECT_EQ(1, body.AppendBody(bytes, 4));
-    EXPECT_EQ(0, body.AppendBody(bytes, 4));
-    EXPECT_EQ(0, body.AppendBody(bytes, -3));
-    EXPECT_EQ(5, body.BodyLength());
-    EXPECT_EQ(1, body.BodyData()[4]);
-    body.SetBodyLength(99);
-    EXPECT_EQ(5, body.BodyLength());
-    body.ResetBody();
-    EXPECT_FALSE(body.HasBody());
-    EXPECT_EQ(0, body.AppendBody(bytes, 4));
-}
-
-TEST(UploadBody, LineLengthAndLineBreakSkip)
-{
-    CUploadBody body;
-    const std::string text = "ab\r\ncd\n\r\rx";
-    ASSERT_EQ(S_OK, body.AllocBody(static_cast<int32_t>(text.size())));
-    body.AppendBody(reinterpret_cast<const uint8_t*>(text.data()),
-                    static_cast<int32_t>(text.size()));
-    const int32_t lengths[] = {2, 1, 0, 0, 2, 1, 0, -1, -1, -1, -1, -1};
-    for (int32_t start = 0; start < 12; ++start)
-        EXPECT_EQ(lengths[start], body.LineLength(start)) << "line at " << start;
-    const int32_t skips[][2] = {{2, 4}, {3, 4}, {6, 7}, {7, 8}, {8, 9}, {10, 10}, {11, 11}};
-    for (const auto& skip : skips) {
-        body.SetCursor(skip[0]);
-        body.SkipLineBreak();
-        EXPECT_EQ(skip[1], body.Cursor()) << "skip from " << skip[0];
-    }
-}
-
 // The block-wise content scan must find exactly what a byte-by-byte scan
 // finds, over bodies dense in CR, LF and hyphens.
 TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)

@@ -58,6 +58,11 @@ TEST(ClientPath, SplitsTheLastComponentAtItsLastDot)
         {"drive is not counted in the directory",
          TU_WIDE("C:") + Repeat('d', 254) + TU_WIDE("\\f.txt"), true, TU_WIDE("f"),
          TU_WIDE(".txt")},
+        {"a leading separator counts in the directory",
+         TU_WIDE("\\") + Repeat('d', 254) + TU_WIDE("\\f.txt"), false, TU_WIDE(""), TU_WIDE("")},
+        {"long-path prefix is not counted in the directory",
+         TU_WIDE("\\\\?\\C:") + Repeat('d', 254) + TU_WIDE("\\f.txt"), true, TU_WIDE("f"),
+         TU_WIDE(".txt")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);

@@ -75,35 +75,6 @@ private:
     std::vector<std::wstring> m_created;
 };
 
-TEST(ReportError, InstallsEachMessageWithItsStatus)
-{
-    const std::wstring progId = RegisteredUploadProgId();
-    const struct
-    {
-        UINT id;
-        HRESULT status;
-        const wchar_t* text;
-    } rows[] = {
-        {103, DISP_E_EXCEPTION, L"Invalid upload file format"},
-        {104, CO_E_NOT_SUPPORTED, L"Only use in ASP environment"},
-        {105, DISP_E_OVERFLOW, L"The file size is over the limitation set"},
-        {106, E_ABORT, L"User abort upload"},
-        {107, E_POINTER, L"Fail to Request -> BinaryRead"},
-        {108, HRESULT_FROM_WIN32(ERROR_FILE_EXISTS), L"Fail to create file"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.id);
-        EXPECT_EQ(row.status, ReportError(row.id, row.status, CLSID_Upload));
-        const ThreadError error = TakeThreadError();
-        ASSERT_TRUE(error.present);
-        EXPECT_EQ(row.text, error.description);
-        EXPECT_EQ(progId, error.source);
-        EXPECT_TRUE(IsEqualGUID(GUID_NULL, error.guid));
-        EXPECT_FALSE(error.hasHelpFile);
-        EXPECT_EQ(0u, error.helpContext);
-    }
-}
-
 TEST(ReportError, MissingMessageIsUnknownError)
 {
     EXPECT_EQ(E_FAIL, ReportError(109, E_FAIL, CLSID_Upload));

@@ -13,26 +13,6 @@ std::wstring TextOf(UINT id)
     return text ? std::wstring(text.Get(), text.Length()) : L"<absent>";
 }
 
-TEST(MessageText, EveryMessageReadsBackExactly)
-{
-    const struct
-    {
-        UINT id;
-        const wchar_t* text;
-    } rows[] = {
-        {103, L"Invalid upload file format"},
-        {104, L"Only use in ASP environment"},
-        {105, L"The file size is over the limitation set"},
-        {106, L"User abort upload"},
-        {107, L"Fail to Request -> BinaryRead"},
-        {108, L"Fail to create file"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.id);
-        EXPECT_EQ(row.text, TextOf(row.id));
-    }
-}
-
 TEST(MessageText, IdsWithoutTextAreAbsent)
 {
     // 96-102 and 109-111 share the block of the messages with an empty

@@ -102,12 +102,4 @@ TEST(DecodeHeaderText, NullIsNullAndEmptyIsAnEmptyString)
     EXPECT_EQ(0, text.Get()[10]);
 }
 
-TEST(ConversionCodePage, IsDecidedOnceForTheProcess)
-{
-    const UINT first = ConversionCodePage();
-    EXPECT_EQ(first, ConversionCodePage());
-    EXPECT_EQ(static_cast<UINT>(CP_THREAD_ACP), first)
-        << "NT 5 or later uses the thread's ANSI page";
-}
-
 } // namespace

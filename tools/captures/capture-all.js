@@ -3,8 +3,8 @@
 // Re-captures every body in tests/data/captures and rewrites manifest.json,
 // then runs check-captures.js over the result.
 //
-//   node tests/captures/capture-all.js            all captures
-//   node tests/captures/capture-all.js firefox    only ids containing "firefox"
+//   node tools/captures/capture-all.js            all captures
+//   node tools/captures/capture-all.js firefox    only ids containing "firefox"
 //
 // Filtered runs keep the other entries of the existing manifest.
 
@@ -15,7 +15,7 @@ const { FILES, PAGES, expectedParts, sha256 } = require('./lib/forms');
 const { startServer } = require('./lib/server');
 const { captureCurl, captureNode, captureChromium, captureFirefox } = require('./lib/clients');
 
-const OUT = path.resolve(__dirname, '../data/captures');
+const OUT = path.resolve(__dirname, '../../tests/data/captures');
 
 const CAPTURES = [
   { id: 'curl-utf8', run: (s, id) => captureCurl(s, id, { big: true }), normalize: false },
@@ -159,11 +159,11 @@ async function main() {
   const manifest = {
     about: 'Raw multipart/form-data bodies from real clients. Per part: the name and file name the client was asked to send (Unicode), '
       + 'declared content type, size and SHA-256 of the content bytes handed to the client, and the raw bytes of name/filename '
-      + 'as they appear in the body (hex). Re-create with: node tests/captures/capture-all.js',
+      + 'as they appear in the body (hex). Re-create with: node tools/captures/capture-all.js',
     // Contents handed to the clients, by the id in each file part's "source".
     sources: Object.fromEntries(Object.entries(FILES).map(([id, b]) => [id, { size: b.length, sha256: sha256(b) }])),
     bigSource: 'big = SHA-256 counter mode: block i = SHA256("TavrinUpload capture data, seed 1" || uint32le(i)), '
-      + 'then fixed splices of CRLF/--/boundary look-alikes (see tests/captures/lib/forms.js)',
+      + 'then fixed splices of CRLF/--/boundary look-alikes (see tools/captures/lib/forms.js)',
     captures,
   };
   fs.writeFileSync(manifestPath, JSON.stringify(manifest, null, 2) + '\n');

@@ -18,12 +18,12 @@
 // Uses only Node's standard library. The outputs are checked in, because
 // the test run has no Node.
 //
-//   node tests/captures/make-expected.js
+//   node tools/captures/make-expected.js
 
 const fs = require('fs');
 const path = require('path');
 
-const DIR = path.resolve(__dirname, '../data/captures');
+const DIR = path.resolve(__dirname, '../../tests/data/captures');
 const OUT = path.join(DIR, 'expected');
 const AUTOMATIC = 65535;
 

@@ -5,13 +5,13 @@
 // with the recorded raw name/filename bytes, declared content type, content
 // size and SHA-256. Uses only Node's standard library.
 //
-//   node tests/captures/check-captures.js [--verbose]
+//   node tools/captures/check-captures.js [--verbose]
 
 const fs = require('fs');
 const path = require('path');
 const crypto = require('crypto');
 
-const DIR = path.resolve(__dirname, '../data/captures');
+const DIR = path.resolve(__dirname, '../../tests/data/captures');
 const verbose = process.argv.includes('--verbose');
 const sha256 = (b) => crypto.createHash('sha256').update(b).digest('hex');
 
