@@ -30,6 +30,20 @@ constexpr int32_t kNameParameterLength = 6;
 constexpr char kFileNameParameter[] = " filename=";
 constexpr int32_t kFileNameParameterLength = 10;
 
+// A form with no named fields is sent as its closing delimiter line alone:
+// "--boundary--" followed by nothing but line breaks. The line's text
+// (after the leading "--") is the length bytes at start.
+bool IsEmptyFormClosingLine(const uint8_t* body, int32_t bodyLength, int32_t start, int32_t length)
+{
+    if (length < 2 || body[start + length - 1] != kHyphen || body[start + length - 2] != kHyphen)
+        return false;
+    for (int32_t i = start + length; i < bodyLength; ++i) {
+        if (body[i] != kCr && body[i] != kLf)
+            return false;
+    }
+    return true;
+}
+
 uint8_t LowerAscii(uint8_t byte)
 {
     return (byte >= 'A' && byte <= 'Z') ? static_cast<uint8_t>(byte + 32) : byte;
@@ -184,8 +198,9 @@ HRESULT CUploadBody::FindFirstDelimiter(SplitStep& step)
             m_cursor += 2;
             const int32_t length = LineLength(m_cursor);
             m_delimiterLength = length;
-            // A bare "--" line, or a first line with no line break after it.
-            if (length < 1)
+            // A bare "--" line, a first line with no line break after it, or
+            // the closing line of an empty form: no parts.
+            if (length < 1 || IsEmptyFormClosingLine(body, m_bodyLength, m_cursor, length))
                 return S_OK;
             Bytes delimiter(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length) + 2)));
             if (!delimiter)

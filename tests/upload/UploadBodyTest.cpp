@@ -113,6 +113,8 @@ TEST_F(BodySplitter, BodiesWithoutADelimiterLineGiveNoRecordsAndNoFailure)
         {"single hyphen", "-"},
         {"hyphen then other", "-X\r\n"},
         {"blank lines then text", "\r\n\r\nx--XYZ\r\n"},
+        {"empty form: closing line alone", "------WebKitFormBoundaryQ--\r\n"},
+        {"empty form: closing line and line breaks", "--XYZ--\r\n\r\n\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
@@ -256,6 +258,7 @@ TEST_F(BodySplitter, MalformedBodiesFailAndLeaveNothing)
         {"nothing after the first delimiter", "--B\r\n"},
         {"delimiter with trailing blank only", CrLf({"--B", "", "x", "--B "})},
         {"closing delimiter with trailing text", CrLf({"--B", "", "x", "--B--x"})},
+        {"closing-looking first line before more text", "--B--\r\nx"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
