@@ -1,15 +1,11 @@
-// Lifetime under torture: a seeded random walk, in one apartment, over the
-// objects of the built DLL. Upload objects are made from several bodies
-// (served by a host double, or loaded from files), items are taken by
-// position and by name, uploads are released before and after their items,
-// bodies are reloaded under outstanding items, items are read and saved.
-// A model predicts every answer: an item keeps reporting the part it was
-// bound to whatever its upload does later. At the end everything is
-// released: the library must be unloadable (no object is left), the hosts
-// unreferenced, and the process heaps no fuller than after a warm-up walk.
-//
-// TAVRIN_TORTURE_STEPS (default kDefaultSteps) and TAVRIN_TORTURE_SEED set
-// the walk; a failure names the seed and the step.
+// A seeded random walk, in one apartment, over the objects of the built DLL:
+// uploads of several bodies (from a host double or a file), items by position
+// and by name, uploads released before and after their items, reloads under
+// outstanding items, reads and saves. A model predicts every answer: an item
+// keeps reporting the part it was bound to whatever its upload does later. At
+// the end the library must be unloadable, the hosts unreferenced, and the
+// heaps no fuller than after a warm-up walk. TAVRIN_TORTURE_STEPS (default
+// 100000) and TAVRIN_TORTURE_SEED set the walk.
 #include "TavrinUpload_h.h"
 #include "support/BuiltDll.h"
 #include "support/HostDouble.h"
@@ -35,15 +31,12 @@
 
 namespace {
 
-constexpr long kDefaultSteps = 100000;
-constexpr long kWarmUpSteps = 2000;
-constexpr unsigned kDefaultSeed = 20261207;
 constexpr size_t kSlots = 4;
 constexpr size_t kMaxItems = 48;
-constexpr size_t kSaveTargets = 4;
+constexpr size_t kTargets = 4;
 // What the heaps may hold after the walk beyond what they held after the
-// warm-up: containers of the model that grew further, the platform's string
-// cache. One leaked item object per hundred steps would exceed it.
+// warm-up: the model's containers, the platform's string cache. One leaked
+// item object per hundred steps would exceed it.
 constexpr size_t kHeapSlack = 64 * 1024;
 
 long EnvNumber(const char* name, long fallback)
@@ -76,16 +69,10 @@ std::wstring Widen(const std::string& text)
     return std::wstring(text.begin(), text.end());
 }
 
-// One part of a body as the model sees it; empty strings are absent.
+// One part as the model sees it; empty strings are absent.
 struct Part
 {
-    std::string name;
-    std::string filePath;
-    std::string fileName; // what FileName reports
-    std::string contentType;
-    std::string content;
-    bool fileInput = false;  // sends filename=, also when it is empty
-    bool disposition = true; // false: the part has no Content-Disposition line
+    std::string name, filePath, fileName, contentType, content;
 };
 
 struct Body
@@ -93,17 +80,17 @@ struct Body
     std::vector<Part> parts;
     std::string bytes;
     bool wellFormed = true;
-    std::wstring file; // empty: served by a host only
 };
 
-std::string Encode(const std::vector<Part>& parts, bool closed)
+// A part with neither name nor file path goes without a disposition line.
+std::string Encode(const std::vector<Part>& parts)
 {
     std::string body;
     for (const Part& part : parts) {
         body += "--TortureBoundary\r\n";
-        if (part.disposition) {
+        if (!part.name.empty() || !part.filePath.empty()) {
             body += "Content-Disposition: form-data; name=\"" + part.name + "\"";
-            if (part.fileInput)
+            if (!part.filePath.empty())
                 body += "; filename=\"" + part.filePath + "\"";
             body += "\r\n";
         }
@@ -111,68 +98,32 @@ std::string Encode(const std::vector<Part>& parts, bool closed)
             body += "Content-Type: " + part.contentType + "\r\n";
         body += "\r\n" + part.content + "\r\n";
     }
-    if (closed)
-        body += "--TortureBoundary--\r\n";
     return body;
 }
 
-std::string Pattern(size_t size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random());
-    return bytes;
-}
-
+// Bodies 0 to 2 hold items, 3 is no form, 4 never closes.
 std::vector<Body> MakeBodies()
 {
-    std::vector<Body> bodies(6);
-    bodies[0].parts = {
-        {"title", "", "", "", "Hello"},
-        {"file1", "C:\\docs\\a.txt", "a.txt", "text/plain", "abc", true},
-        {"Title", "", "", "", "second field of the same name"},
-    };
-    std::string allBytes;
-    for (int i = 0; i < 3 * 256; ++i)
-        allBytes += static_cast<char>(i);
-    bodies[1].parts = {
-        {"blob", "/home/me/x.bin", "x.bin", "application/octet-stream", allBytes, true},
-        {"", "", "", "", "a part without a disposition", false, false},
-        {"empty", "", "", "application/octet-stream", "", true},
-    };
-    for (int i = 0; i < 20; ++i) {
-        const std::string n = std::to_string(i);
-        bodies[2].parts.push_back({"f" + n, "", "", "", "value " + n + " of many"});
-    }
-    // One file larger than a read chunk, so that reading takes two.
-    bodies[3].parts = {{"big", "big.dat", "big.dat", "image/png", Pattern(300000, 7), true},
+    std::string big(300000, '\0'); // larger than a read chunk: read in two
+    std::mt19937 random(7);
+    for (char& c : big)
+        c = static_cast<char>(random());
+    std::vector<Body> bodies(5);
+    bodies[0].parts = {{"title", "", "", "", "Hello"},
+                       {"file1", "C:\\docs\\a.txt", "a.txt", "text/plain", "abc"},
+                       {"Title", "", "", "", "second field of the same name"},
+                       {"", "", "", "", "a part without a disposition"},
+                       {"empty", "e.bin", "e.bin", "application/octet-stream", ""}};
+    bodies[1].parts = {{"big", "/home/me/big.dat", "big.dat", "image/png", big},
                        {"after", "", "", "", "after the big one"}};
-    for (size_t i = 0; i < 4; ++i)
-        bodies[i].bytes = Encode(bodies[i].parts, true);
-    bodies[4].bytes = "no delimiter line: not a form, no items";
-    bodies[5].parts = {{"cut", "", "", "", "the closing delimiter never comes"}};
-    bodies[5].bytes = Encode(bodies[5].parts, false);
-    bodies[5].parts.clear();
-    bodies[5].wellFormed = false;
+    for (int i = 0; i < 20; ++i)
+        bodies[2].parts.push_back({"f" + std::to_string(i), "", "", "", std::to_string(i)});
+    for (size_t i = 0; i < 3; ++i)
+        bodies[i].bytes = Encode(bodies[i].parts) + "--TortureBoundary--\r\n";
+    bodies[3].bytes = "no delimiter line: not a form, no items";
+    bodies[4].bytes = Encode({{"cut", "", "", "", "the closing delimiter never comes"}});
+    bodies[4].wellFormed = false;
     return bodies;
-}
-
-// The first part whose non-empty name equals name, ASCII letters compared
-// without case.
-const Part* FindByName(const Body& body, const std::string& name)
-{
-    for (const Part& part : body.parts) {
-        if (part.name.empty() || part.name.size() != name.size())
-            continue;
-        bool same = true;
-        for (size_t i = 0; i < name.size() && same; ++i)
-            same = std::tolower(static_cast<unsigned char>(part.name[i])) ==
-                   std::tolower(static_cast<unsigned char>(name[i]));
-        if (same)
-            return &part;
-    }
-    return nullptr;
 }
 
 // An Upload object and what the model expects of it.
@@ -180,11 +131,9 @@ struct Slot
 {
     ComPtr<IUploadNative> upload;
     bool attached = false;
-    LONG hostTotal = 0;       // what the host announces
     int hostBody = -1;        // body the host still holds unread, or -1
     std::optional<int> ready; // body whose parts Count reports
-    bool needsRead = false;   // the next Count asks the host
-    LONG maxSize = 10485760;
+    bool needsRead = false;   // the next Count or Item asks the host
 };
 
 struct LiveItem
@@ -196,24 +145,18 @@ struct LiveItem
 class Torture
 {
 public:
-    Torture(const BuiltDll& dll, unsigned seed)
-        : m_dll(dll), m_random(seed), m_bodies(MakeBodies()), m_seed(seed)
+    Torture(const BuiltDll& dll, unsigned seed) : m_dll(dll), m_random(seed), m_seed(seed)
     {
-        for (size_t i = 0; i < m_bodies.size(); ++i) {
-            Body& body = m_bodies[i];
-            if (!body.wellFormed)
-                continue;
-            body.file = m_dir.Path(L"body" + std::to_wstring(i) + L".bin");
-            EXPECT_TRUE(WriteWholeFile(body.file, body.bytes));
-        }
-        for (size_t i = 0; i < kSaveTargets; ++i)
-            m_targets.push_back(m_dir.Path(L"saved" + std::to_wstring(i) + L".bin"));
+        for (size_t i = 0; i < m_bodies.size(); ++i)
+            EXPECT_TRUE(WriteWholeFile(BodyFile(static_cast<int>(i)), m_bodies[i].bytes));
     }
 
     void Run(long steps)
     {
-        for (long i = 0; i < steps && !testing::Test::HasFailure(); ++i, ++m_step)
-            Step();
+        for (long i = 0; i < steps && !testing::Test::HasFailure(); ++i, ++m_step) {
+            SCOPED_TRACE("seed " + std::to_string(m_seed) + ", step " + std::to_string(m_step));
+            Step(m_slots[Pick(kSlots)]);
+        }
     }
 
     // Releases every item and upload, in random order.
@@ -224,11 +167,11 @@ public:
         for (Slot& slot : m_slots)
             slot.upload.Reset();
         for (const auto& host : m_hosts)
-            EXPECT_EQ(0, host->References()) << "a host is still referenced" << Where();
+            EXPECT_EQ(0, host->References()) << "a host is still referenced";
         m_hosts.clear();
         // The model's copies of saved files are not the library's memory.
-        for (size_t i = 0; i < kSaveTargets; ++i) {
-            DeleteFileW(m_targets[i].c_str());
+        for (size_t i = 0; i < kTargets; ++i) {
+            DeleteFileW(Target(i).c_str());
             m_saved[i].reset();
         }
         // The last failure's error information is not ours to count.
@@ -236,110 +179,86 @@ public:
     }
 
 private:
-    std::string Where() const
-    {
-        return " (seed " + std::to_string(m_seed) + ", step " + std::to_string(m_step) + ")";
-    }
     size_t Pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(m_random); }
     bool Chance(int percent) { return static_cast<int>(Pick(100)) < percent; }
 
-    void Step()
+    std::wstring BodyFile(int body) { return m_dir.Path(L"body" + std::to_wstring(body)); }
+    std::wstring Target(size_t i) { return m_dir.Path(L"saved" + std::to_wstring(i)); }
+
+    void Step(Slot& slot)
     {
         const size_t roll = Pick(100);
-        Slot& slot = m_slots[Pick(kSlots)];
-        if (roll < 8)
-            NewUpload(slot);
-        else if (roll < 14)
+        if (roll < 38) {
+            if (m_items.empty())
+                return;
+            if (roll < 16)
+                ReleaseItem();
+            else if (roll < 36)
+                ReadItem(m_items[Pick(m_items.size())]);
+            else
+                Save(m_items[Pick(m_items.size())]);
+            return;
+        }
+        if (roll < 46)
+            return NewUpload(slot);
+        if (!slot.upload)
+            return;
+        if (roll < 52) {
             slot.upload.Reset();
-        else if (roll < 22)
-            Count(slot);
-        else if (roll < 44)
-            ItemByPosition(slot);
-        else if (roll < 56)
-            ItemByName(slot);
-        else if (roll < 72)
-            ReleaseItem();
-        else if (roll < 92)
-            ReadItem();
-        else if (roll < 96)
-            Reload(slot);
-        else if (roll < 98)
-            EndPage(slot);
-        else
-            Save();
+        } else if (roll < 94) {
+            TakeItem(slot);
+        } else if (roll < 98) {
+            Reload(slot, static_cast<int>(Pick(m_bodies.size())));
+        } else {
+            EXPECT_EQ(S_OK, slot.upload->OnEndPage());
+            slot.attached = false;
+        }
     }
 
     void NewUpload(Slot& slot)
     {
         slot.upload.Reset();
         ComPtr<IUpload> upload;
-        ASSERT_EQ(S_OK, m_dll.Create(CLSID_Upload, &upload)) << Where();
+        ASSERT_EQ(S_OK, m_dll.Create(CLSID_Upload, &upload));
         // The object's IUpload pointer carries the native slots after
         // IUpload's own.
+        slot = Slot();
         slot.upload = ComPtr<IUploadNative>(static_cast<IUploadNative*>(upload.Get()));
-        slot.attached = false;
-        slot.ready.reset();
         slot.needsRead = true;
-        slot.maxSize = Chance(10) ? static_cast<LONG>(Pick(4000)) : 10485760;
-        EXPECT_EQ(S_OK, slot.upload->put_MaxSize(slot.maxSize)) << Where();
         // ASCII names and texts read the same under each of these.
-        if (Chance(20)) {
-            const LONG pageCodes[] = {0, 936, 1252, 65001};
-            EXPECT_EQ(S_OK, slot.upload->put_PageCode(pageCodes[Pick(4)])) << Where();
-        }
+        const LONG pageCode = std::array<LONG, 5>{65535, 0, 936, 1252, 65001}[Pick(5)];
+        EXPECT_EQ(S_OK, slot.upload->put_PageCode(pageCode));
         // Mostly bodies with items; now and then the empty or broken ones.
-        const int body = static_cast<int>(Chance(80) ? Pick(4) : Pick(m_bodies.size()));
+        const int body = static_cast<int>(Chance(80) ? Pick(3) : Pick(m_bodies.size()));
         const size_t how = Pick(10);
-        if (how < 6) {
-            const std::string& bytes = m_bodies[body].bytes;
-            HostDouble& host = NewHost();
-            host.SetBody(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-            EXPECT_EQ(S_OK, slot.upload->OnStartPage(host.Context())) << Where();
-            slot.attached = true;
-            slot.hostTotal = static_cast<LONG>(bytes.size());
-            slot.hostBody = body;
-        } else if (how < 9 && m_bodies[body].wellFormed) {
-            LoadFile(slot, body);
+        if (how >= 6) {
+            if (how < 9 && m_bodies[body].wellFormed)
+                Reload(slot, body);
+            return;
         }
-    }
-
-    // A host for one upload. Hosts that nothing references any more go
-    // first: their uploads can never read again.
-    HostDouble& NewHost()
-    {
-        for (size_t i = m_hosts.size(); i-- > 0;) {
-            if (m_hosts[i]->References() == 0) {
-                m_hosts[i] = std::move(m_hosts.back());
-                m_hosts.pop_back();
-            }
-        }
-        m_hosts.push_back(std::make_unique<HostDouble>());
-        HostDouble& host = *m_hosts.back();
-        host.SetUnexpectedCallHandler([this](const char* member) {
-            ADD_FAILURE() << "unexpected host call " << member << Where();
-        });
-        return host;
-    }
-
-    void LoadFile(Slot& slot, int body)
-    {
-        BstrHolder path(SysAllocString(m_bodies[body].file.c_str()));
-        EXPECT_EQ(S_OK, slot.upload->LoadBodyFromFile(path.Get())) << Where();
-        slot.ready = body;
-        slot.needsRead = false;
+        const std::string& bytes = m_bodies[body].bytes;
+        // Hosts that nothing references any more go first: their uploads
+        // can never read again.
+        m_hosts.erase(std::remove_if(m_hosts.begin(), m_hosts.end(),
+                                     [](const auto& host) { return host->References() == 0; }),
+                      m_hosts.end());
+        HostDouble& host = *m_hosts.emplace_back(std::make_unique<HostDouble>());
+        host.SetUnexpectedCallHandler(
+            [](const char* member) { ADD_FAILURE() << "unexpected host call " << member; });
+        host.SetBody(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+        EXPECT_EQ(S_OK, slot.upload->OnStartPage(host.Context()));
+        slot.attached = true;
+        slot.hostBody = body;
     }
 
     // What the next Count or Item does to the model: the status it returns.
     HRESULT ExpectRead(Slot& slot)
     {
-        if (!slot.needsRead)
+        if (!std::exchange(slot.needsRead, false))
             return S_OK;
-        slot.needsRead = false;
         slot.ready.reset();
         if (!slot.attached)
             return CO_E_NOT_SUPPORTED;
-        if (slot.hostTotal > slot.maxSize)
-            return DISP_E_OVERFLOW;
         // A host that already served its body delivers nothing more.
         if (slot.hostBody < 0)
             return S_OK;
@@ -352,86 +271,53 @@ private:
         return S_OK;
     }
 
-    LONG ExpectedCount(const Slot& slot) const
+    // Counts the items, or takes one by position (one before and one after
+    // the parts, too) or by name (in another case, or one that no part has).
+    void TakeItem(Slot& slot)
     {
-        return slot.ready ? static_cast<LONG>(m_bodies[*slot.ready].parts.size()) : 0;
-    }
-
-    void Count(Slot& slot)
-    {
-        if (!slot.upload)
-            return;
         const HRESULT expected = ExpectRead(slot);
-        LONG count = -1;
-        ASSERT_EQ(expected, slot.upload->get_Count(&count)) << Where();
-        if (SUCCEEDED(expected)) {
-            EXPECT_EQ(ExpectedCount(slot), count) << Where();
+        static const std::vector<Part> kNone;
+        const std::vector<Part>& parts = slot.ready ? m_bodies[*slot.ready].parts : kNone;
+        if (Chance(20)) {
+            LONG count = -1;
+            ASSERT_EQ(expected, slot.upload->get_Count(&count));
+            EXPECT_EQ(SUCCEEDED(expected) ? static_cast<LONG>(parts.size()) : -1, count);
+            return;
         }
-    }
-
-    void TakeItem(Slot& slot, const VARIANT& index, const Part* part)
-    {
+        VariantHolder index;
+        const Part* part = nullptr;
+        if (Chance(60)) {
+            const LONG at = static_cast<LONG>(Pick(parts.size() + 2)) - 1;
+            index->vt = VT_I4;
+            index->lVal = at;
+            if (at >= 0 && at < static_cast<LONG>(parts.size()))
+                part = &parts[static_cast<size_t>(at)];
+        } else {
+            std::string name =
+                parts.empty() || Chance(15) ? "nosuch" : parts[Pick(parts.size())].name;
+            for (char& c : name)
+                c = static_cast<char>(Chance(50) ? std::toupper(static_cast<unsigned char>(c)) : c);
+            index->vt = VT_BSTR;
+            index->bstrVal = SysAllocString(Widen(name).c_str());
+            const auto found = std::find_if(parts.begin(), parts.end(), [&](const Part& p) {
+                return !p.name.empty() && _stricmp(p.name.c_str(), name.c_str()) == 0;
+            });
+            part = found == parts.end() ? nullptr : &*found;
+        }
         VariantHolder result;
-        ASSERT_EQ(S_OK, slot.upload->get_Item(index, result.Get())) << Where();
-        ASSERT_EQ(VT_DISPATCH, result->vt) << Where();
+        ASSERT_EQ(expected, slot.upload->get_Item(*index.Get(), result.Get()));
+        if (FAILED(expected)) {
+            EXPECT_EQ(VT_EMPTY, result->vt) << "a failed Item hands out nothing";
+            return;
+        }
+        ASSERT_EQ(VT_DISPATCH, result->vt);
         LiveItem live{{}, part};
         ASSERT_EQ(S_OK, result->pdispVal->QueryInterface(
                             IID_IUploadFile,
-                            reinterpret_cast<void**>(live.item.ReleaseAndGetAddressOf())))
-            << Where();
+                            reinterpret_cast<void**>(live.item.ReleaseAndGetAddressOf())));
         if (m_items.size() >= kMaxItems)
             ReleaseItem();
         m_items.push_back(std::move(live));
-    }
-
-    // Runs the read that Item starts; when the model says it fails, checks
-    // that Item fails so, handing out nothing, and returns false.
-    bool ReadForItem(Slot& slot)
-    {
-        const HRESULT expected = ExpectRead(slot);
-        if (SUCCEEDED(expected))
-            return true;
-        VARIANT index;
-        index.vt = VT_I4;
-        index.lVal = 0;
-        VariantHolder result;
-        EXPECT_EQ(expected, slot.upload->get_Item(index, result.Get())) << Where();
-        EXPECT_EQ(VT_EMPTY, result->vt) << Where();
-        return false;
-    }
-
-    void ItemByPosition(Slot& slot)
-    {
-        if (!slot.upload || !ReadForItem(slot))
-            return;
-        const LONG count = ExpectedCount(slot);
-        VARIANT index;
-        index.vt = VT_I4;
-        index.lVal = static_cast<LONG>(Pick(static_cast<size_t>(count) + 2)) - 1;
-        const Part* part = index.lVal >= 0 && index.lVal < count
-                               ? &m_bodies[*slot.ready].parts[static_cast<size_t>(index.lVal)]
-                               : nullptr;
-        TakeItem(slot, index, part);
-    }
-
-    void ItemByName(Slot& slot)
-    {
-        if (!slot.upload || !ReadForItem(slot))
-            return;
-        std::string name = "nosuch";
-        if (slot.ready && !m_bodies[*slot.ready].parts.empty() && Chance(85)) {
-            const auto& parts = m_bodies[*slot.ready].parts;
-            name = parts[Pick(parts.size())].name;
-            if (Chance(50)) {
-                for (char& c : name)
-                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            }
-        }
-        VariantHolder index;
-        index->vt = VT_BSTR;
-        index->bstrVal = SysAllocString(Widen(name).c_str());
-        const Part* part = slot.ready ? FindByName(m_bodies[*slot.ready], name) : nullptr;
-        TakeItem(slot, *index.Get(), part);
     }
 
     void ReleaseItem()
@@ -443,151 +329,96 @@ private:
         m_items.pop_back();
     }
 
-    void ExpectProperty(IUploadFile* item, HRESULT (STDMETHODCALLTYPE IUploadFile::*getter)(BSTR*),
-                        const std::string& expected, const char* what)
+    // Reads every text, the size, and the content as bytes or as text. Text
+    // asks the item's upload for its PageCode: the upload may be one that
+    // only its items still hold.
+    void ReadItem(const LiveItem& live)
     {
-        BstrHolder text;
-        const HRESULT hr = (item->*getter)(text.ReleaseAndGetAddressOf());
-        if (expected.empty()) {
-            EXPECT_EQ(S_FALSE, hr) << what << Where();
-            return;
-        }
-        EXPECT_EQ(S_OK, hr) << what << Where();
-        EXPECT_EQ(Widen(expected), std::wstring(text.Get(), text.Length())) << what << Where();
-    }
-
-    void ReadItem()
-    {
-        if (m_items.empty())
-            return;
-        const LiveItem& live = m_items[Pick(m_items.size())];
-        IUploadFile* item = live.item.Get();
         static const Part kNothing;
         const Part& part = live.part ? *live.part : kNothing;
-        ExpectProperty(item, &IUploadFile::get_Name, part.name, "Name");
-        ExpectProperty(item, &IUploadFile::get_FilePath, part.filePath, "FilePath");
-        ExpectProperty(item, &IUploadFile::get_FileName, part.fileName, "FileName");
-        ExpectProperty(item, &IUploadFile::get_ContentType, part.contentType, "ContentType");
+        using Getter = HRESULT (STDMETHODCALLTYPE IUploadFile::*)(BSTR*);
+        const std::pair<Getter, const std::string*> texts[] = {
+            {&IUploadFile::get_Name, &part.name},
+            {&IUploadFile::get_FilePath, &part.filePath},
+            {&IUploadFile::get_FileName, &part.fileName},
+            {&IUploadFile::get_ContentType, &part.contentType},
+        };
+        for (const auto& [getter, expected] : texts) {
+            BstrHolder text;
+            EXPECT_EQ(expected->empty() ? S_FALSE : S_OK,
+                      (live.item.Get()->*getter)(text.ReleaseAndGetAddressOf()));
+            EXPECT_EQ(Widen(*expected), std::wstring(text.Get(), text.Length()));
+        }
         LONG size = -1;
-        EXPECT_EQ(live.part ? S_OK : S_FALSE, item->get_Size(&size)) << Where();
-        EXPECT_EQ(static_cast<LONG>(part.content.size()), size) << Where();
+        EXPECT_EQ(live.part ? S_OK : S_FALSE, live.item->get_Size(&size));
+        EXPECT_EQ(static_cast<LONG>(part.content.size()), size);
 
-        if (Chance(50))
-            ExpectContentBytes(item, live.part);
-        else
-            ExpectContentText(item, live.part);
-    }
-
-    void ExpectContentBytes(IUploadFile* item, const Part* part)
-    {
+        const bool asText = Chance(50);
         VariantHolder content;
-        const HRESULT hr = item->get_Content(VARIANT_FALSE, content.Get());
-        if (!part) {
-            EXPECT_EQ(S_FALSE, hr) << Where();
+        const HRESULT hr =
+            live.item->get_Content(asText ? VARIANT_TRUE : VARIANT_FALSE, content.Get());
+        if (!live.part || (asText && part.content.empty())) {
+            EXPECT_EQ(S_FALSE, hr);
+            EXPECT_EQ(VT_EMPTY, content->vt);
             return;
         }
-        ASSERT_EQ(S_OK, hr) << Where();
-        ASSERT_EQ(VT_ARRAY | VT_UI1, content->vt) << Where();
+        ASSERT_EQ(S_OK, hr);
+        if (asText) {
+            ASSERT_EQ(VT_BSTR, content->vt);
+            if (std::all_of(part.content.begin(), part.content.end(),
+                            [](char c) { return c > 0; })) {
+                EXPECT_EQ(Widen(part.content),
+                          std::wstring(content->bstrVal, SysStringLen(content->bstrVal)));
+            }
+            return;
+        }
+        ASSERT_EQ(VT_ARRAY | VT_UI1, content->vt);
         const SAFEARRAY* array = content->parray;
-        ASSERT_EQ(part->content.size(), array->rgsabound[0].cElements) << Where();
-        EXPECT_TRUE(part->content.empty() ||
-                    std::memcmp(array->pvData, part->content.data(), part->content.size()) == 0)
-            << "content differs" << Where();
+        EXPECT_TRUE(part.content == std::string(static_cast<const char*>(array->pvData),
+                                                array->rgsabound[0].cElements))
+            << "content differs";
     }
 
-    // Text asks the item's upload for its PageCode, and may set it: the
-    // upload may be one that only its items still hold.
-    void ExpectContentText(IUploadFile* item, const Part* part)
+    // Loads a body from its file; a broken body stands for a file that is
+    // not there, which discards the records and leaves the upload to ask its
+    // host again.
+    void Reload(Slot& slot, int body)
     {
-        VariantHolder content;
-        const HRESULT hr = item->get_Content(VARIANT_TRUE, content.Get());
-        if (!part) {
-            EXPECT_EQ(S_FALSE, hr) << Where();
-            return;
-        }
-        if (part->content.empty()) {
-            EXPECT_EQ(S_FALSE, hr) << Where();
-            EXPECT_EQ(VT_EMPTY, content->vt) << Where();
-            return;
-        }
-        ASSERT_EQ(S_OK, hr) << Where();
-        ASSERT_EQ(VT_BSTR, content->vt) << Where();
-        const bool ascii = std::all_of(part->content.begin(), part->content.end(),
-                                       [](char c) { return (c & 0x80) == 0; });
-        if (ascii) {
-            EXPECT_EQ(Widen(part->content),
-                      std::wstring(content->bstrVal, SysStringLen(content->bstrVal)))
-                << Where();
-        }
+        const bool there = m_bodies[body].wellFormed;
+        BstrHolder path(SysAllocString(BodyFile(there ? body : -1).c_str()));
+        EXPECT_EQ(there ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+                  slot.upload->LoadBodyFromFile(path.Get()));
+        slot.ready = there ? std::optional<int>(body) : std::nullopt;
+        slot.needsRead = !there;
     }
 
-    // Reloads a body from its file, or from a file that is not there, which
-    // discards the records and leaves the upload to ask its host again.
-    void Reload(Slot& slot)
+    void Save(const LiveItem& live)
     {
-        if (!slot.upload)
-            return;
-        const int body = static_cast<int>(Pick(m_bodies.size()));
-        if (m_bodies[body].wellFormed) {
-            LoadFile(slot, body);
-            return;
-        }
-        BstrHolder path(SysAllocString(m_dir.Path(L"missing.bin").c_str()));
-        EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
-                  slot.upload->LoadBodyFromFile(path.Get()))
-            << Where();
-        slot.ready.reset();
-        slot.needsRead = true;
-    }
-
-    void EndPage(Slot& slot)
-    {
-        if (!slot.upload)
-            return;
-        EXPECT_EQ(S_OK, slot.upload->OnEndPage()) << Where();
-        slot.attached = false;
-    }
-
-    void Save()
-    {
-        if (m_items.empty())
-            return;
-        const LiveItem& live = m_items[Pick(m_items.size())];
-        const size_t target = Pick(kSaveTargets);
+        const size_t target = Pick(kTargets);
         const bool overwrite = Chance(50);
-        BstrHolder path(SysAllocString(m_targets[target].c_str()));
+        BstrHolder path(SysAllocString(Target(target).c_str()));
         VARIANT_BOOL saved = 1;
         const HRESULT hr =
             live.item->SaveAs(path.Get(), overwrite ? VARIANT_TRUE : VARIANT_FALSE, &saved);
-        const bool exists = m_saved[target].has_value();
-        if (!live.part) {
-            EXPECT_EQ(S_FALSE, hr) << Where();
-            EXPECT_EQ(VARIANT_FALSE, saved) << Where();
-        } else {
-            EXPECT_EQ(S_OK, hr) << Where();
-            const bool expectSaved = overwrite || !exists;
-            EXPECT_EQ(expectSaved ? VARIANT_TRUE : VARIANT_FALSE, saved) << Where();
-            if (expectSaved)
-                m_saved[target] = live.part->content;
-        }
-        if (m_saved[target]) {
-            EXPECT_TRUE(ReadWholeFileForTest(m_targets[target]) == *m_saved[target])
-                << "saved file differs" << Where();
-        } else {
-            EXPECT_FALSE(FileExists(m_targets[target])) << Where();
-        }
+        const bool expectSaved = live.part && (overwrite || !m_saved[target]);
+        EXPECT_EQ(live.part ? S_OK : S_FALSE, hr);
+        EXPECT_EQ(expectSaved ? VARIANT_TRUE : VARIANT_FALSE, saved);
+        if (expectSaved)
+            m_saved[target] = live.part->content;
+        EXPECT_TRUE(m_saved[target] ? ReadWholeFileForTest(Target(target)) == *m_saved[target]
+                                    : !FileExists(Target(target)))
+            << "saved file differs";
     }
 
     const BuiltDll& m_dll;
     std::mt19937 m_random;
-    std::vector<Body> m_bodies;
     unsigned m_seed;
     long m_step = 0;
+    std::vector<Body> m_bodies = MakeBodies();
     TempDir m_dir;
-    std::vector<std::wstring> m_targets;
-    std::array<std::optional<std::string>, kSaveTargets> m_saved;
-    // Hosts outlive the uploads bound to them, uploads are held by slots
-    // and items.
+    std::array<std::optional<std::string>, kTargets> m_saved;
+    // Hosts outlive the uploads bound to them; uploads are held by slots and
+    // items.
     std::vector<std::unique_ptr<HostDouble>> m_hosts;
     std::array<Slot, kSlots> m_slots;
     std::vector<LiveItem> m_items;
@@ -595,32 +426,28 @@ private:
 
 TEST(LifetimeTorture, RandomWalkLeavesNoObjectNoHostReferenceAndNoHeapGrowth)
 {
-    const long steps = EnvNumber("TAVRIN_TORTURE_STEPS", kDefaultSteps);
-    const unsigned seed =
-        static_cast<unsigned>(EnvNumber("TAVRIN_TORTURE_SEED", static_cast<long>(kDefaultSeed)));
+    const long steps = EnvNumber("TAVRIN_TORTURE_STEPS", 100000);
+    const auto seed = static_cast<unsigned>(EnvNumber("TAVRIN_TORTURE_SEED", 20261207));
     RecordProperty("steps", static_cast<int>(steps));
     RecordProperty("seed", static_cast<int>(seed));
     BuiltDll dll(L"" TAVRIN_DLL_PATH);
     ASSERT_TRUE(dll.Loaded()) << "cannot load " << TAVRIN_DLL_PATH;
-    {
-        Torture torture(dll, seed);
-        // The warm-up fills what the platform caches (type information,
-        // string cache, the model's containers) before the heaps are
-        // measured.
-        torture.Run(kWarmUpSteps);
-        torture.ReleaseAll();
-        ASSERT_FALSE(testing::Test::HasFailure());
-        ASSERT_EQ(S_OK, dll.CanUnloadNow()) << "objects outlived the warm-up";
-        const size_t before = HeapBytesInUse();
+    Torture torture(dll, seed);
+    // The warm-up fills what the platform caches (type information, string
+    // cache, the model's containers) before the heaps are measured.
+    torture.Run(2000);
+    torture.ReleaseAll();
+    ASSERT_FALSE(testing::Test::HasFailure());
+    ASSERT_EQ(S_OK, dll.CanUnloadNow()) << "objects outlived the warm-up";
+    const size_t before = HeapBytesInUse();
 
-        torture.Run(steps);
-        torture.ReleaseAll();
-        ASSERT_FALSE(testing::Test::HasFailure());
-        EXPECT_EQ(S_OK, dll.CanUnloadNow()) << "objects outlived their last reference";
-        const size_t after = HeapBytesInUse();
-        EXPECT_LE(after, before + kHeapSlack)
-            << "the heaps grew by " << (after - before) << " bytes over " << steps << " steps";
-    }
+    torture.Run(steps);
+    torture.ReleaseAll();
+    ASSERT_FALSE(testing::Test::HasFailure());
+    EXPECT_EQ(S_OK, dll.CanUnloadNow()) << "objects outlived their last reference";
+    const size_t after = HeapBytesInUse();
+    EXPECT_LE(after, before + kHeapSlack)
+        << "the heaps grew by " << (after - before) << " bytes over " << steps << " steps";
 }
 
 } // namespace

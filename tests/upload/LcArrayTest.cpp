@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
 
 // Counts constructions and destructions, so that growth can be seen to move
@@ -19,24 +17,6 @@ struct Counted
 };
 int Counted::constructed = 0;
 int Counted::destroyed = 0;
-
-TEST(LcArray, GrowthMovesRecordsWithoutFreeingOrCopyingTheirStrings)
-{
-    CLcArray<CAspUploadFormField> array;
-    std::vector<BSTR> names;
-    for (int i = 0; i < 50; ++i) {
-        CAspUploadFormField* record = array.Add();
-        ASSERT_NE(nullptr, record);
-        record->name = SysAllocString(TU_WIDE("field"));
-        record->size = i;
-        names.push_back(record->name);
-    }
-    for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(names[i], array.ElementAt(i)->name) << i;
-        EXPECT_EQ(i, array.ElementAt(i)->size);
-        EXPECT_EQ(5u, SysStringLen(array.ElementAt(i)->name));
-    }
-}
 
 TEST(LcArray, ElementsAreBuiltOnceAndDestroyedOnce)
 {

@@ -27,47 +27,41 @@ protected:
         m_pageCode = pageCode;
         return m_body.ParseBody(m_pageCode);
     }
-    CAspUploadFormField& Field() { return *m_body.Fields().ElementAt(0); }
 
     CUploadBody m_body;
     int32_t m_pageCode = 65535;
 };
 
-TEST_F(BodySplitterCodePage, NamesDecodeUnderThePageCode)
+// Names decode under the page code; the content type under the thread's
+// ANSI page whatever the page code.
+TEST_F(BodySplitterCodePage, TextsDecodeUnderTheirPage)
 {
     const struct
     {
         const char* label;
         int32_t pageCode;
-        std::string fileName;
+        std::string disposition;
+        std::string type;
+        BSTR CAspUploadFormField::*text;
         std::wstring expected;
-        int32_t pageCodeAfter;
     } rows[] = {
-        {"65001 astral character", 65001, "\xF0\x9F\x98\x80", L"\xD83D\xDE00", 65001},
-        {"ansi euro sign", 0, "\x80", L"\x20AC", 0},
-        {"invalid utf-8 under 65001 is replaced", 65001, "a\xFF", L"a\xFFFD", 65001},
+        {"65001 astral character", 65001, "name=\"f\"; filename=\"\xF0\x9F\x98\x80\"", "a/b",
+         &CAspUploadFormField::fileName, L"\xD83D\xDE00"},
+        {"ansi euro sign", 0, "name=\"f\"; filename=\"\x80\"", "a/b",
+         &CAspUploadFormField::fileName, L"\x20AC"},
+        {"invalid utf-8 under 65001 is replaced", 65001, "name=\"f\"; filename=\"a\xFF\"", "a/b",
+         &CAspUploadFormField::fileName, L"a\xFFFD"},
+        {"unknown code page leaves the name absent", 12345, "name=\"abc\"", "a/b",
+         &CAspUploadFormField::name, L"<null>"},
+        {"content type under the ANSI page", 65001, "name=\"x\"", "text/caf\xE9",
+         &CAspUploadFormField::contentType, L"text/caf\x00E9"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        ASSERT_EQ(
-            1, Split("name=\"f\"; filename=\"" + row.fileName + "\"", "text/plain", row.pageCode));
-        EXPECT_EQ(row.expected, Text(Field().fileName));
-        EXPECT_EQ(row.pageCodeAfter, m_pageCode);
+        ASSERT_EQ(1, Split(row.disposition, row.type, row.pageCode));
+        EXPECT_EQ(row.expected, Text(m_body.Fields().ElementAt(0)->*row.text));
+        EXPECT_EQ(row.pageCode, m_pageCode);
     }
-}
-
-TEST_F(BodySplitterCodePage, UnknownCodePageLeavesTheNameAbsent)
-{
-    ASSERT_EQ(1, Split("name=\"abc\"", "a/b", 12345));
-    EXPECT_EQ(L"<null>", Text(Field().name));
-    EXPECT_EQ(12345, m_pageCode);
-}
-
-TEST_F(BodySplitterCodePage, ContentTypeDecodesUnderTheThreadAnsiPageNotThePageCode)
-{
-    ASSERT_EQ(1, Split("name=\"x\"", "text/caf\xE9", 65001));
-    EXPECT_EQ(L"text/caf\x00E9", Text(Field().contentType));
-    EXPECT_EQ(65001, m_pageCode);
 }
 
 } // namespace
