@@ -40,12 +40,15 @@ tool_step(inspect_not_multipart inspect ${data}/tool/not-multipart.body 0
           ${data}/tool/not-multipart.json)
 tool_step(inspect_missing_file inspect ${data}/tool/no-such-file.body 1
           "^\\{\"error\": \"[^\"]+\", \"status\": \"0x80070002\"\\}")
+# Item 14's name is the 8.3 short name Wine gives item 13's file: the same
+# file, so it is refused rather than written twice.
 tool_step(extract_hostile_names extract ${data}/tool/hostile-names.body
           ${data}/tool/hostile-names.extract.txt ${data}/tool/hostile-names.again.txt
           report.txt=98f4654afdd4a249646871b2186f46a5e60f107daeb538544a7008547e5bff24
           evil.txt=244587daa6c793655630244c09759959322c73f46169b05afc90396a70002357
           bytes.bin=ef4a54ff1bdc2d68310e53527a048edc27f5318307492658339975ed7852dcb8
-          empty.dat=e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855)
+          empty.dat=e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855
+          longfilename.txt=62806cc6a50f26954a669ae873e84083057654b8e008856beefaea58b79008f1)
 tool_step(usage_no_arguments usage)
 tool_step(usage_unknown_option usage inspect x.body --bogus)
 
