@@ -6,10 +6,12 @@
 // last dot.
 #include "uploadfile/ClientPath.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,19 +24,12 @@ void Check(bool condition)
 
 size_t Length(const WCHAR* text)
 {
-    size_t n = 0;
-    while (text[n])
-        ++n;
-    return n;
+    return std::char_traits<WCHAR>::length(text);
 }
 
 bool HasSeparator(const WCHAR* text, size_t n)
 {
-    for (size_t i = 0; i < n; ++i) {
-        if (text[i] == '\\' || text[i] == '/')
-            return true;
-    }
-    return false;
+    return std::any_of(text, text + n, [](WCHAR c) { return c == '\\' || c == '/'; });
 }
 
 } // namespace

@@ -11,20 +11,13 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-constexpr int32_t kNoTotal = -1;
-
-} // namespace
-
-// Defined once the state is complete: the host objects live inside it.
+// A member that the Upload object must never call. ReportUnexpected is
+// defined once the state, which holds the host objects, is complete.
 HRESULT ReportUnexpected(HostDouble::State* state, const char* member);
-#define TU_HOST_UNEXPECTED(member) return ReportUnexpected(m_state, member)
-// A member that the Upload object must never call.
 #define TU_HOST_STUB(name, params)                                                                 \
     STDMETHODIMP name params override                                                              \
     {                                                                                              \
-        TU_HOST_UNEXPECTED(#name);                                                                 \
+        return ReportUnexpected(m_state, #name);                                                   \
     }
 
 class ContextObject;
@@ -69,9 +62,7 @@ private:
 class ContextObject : public HostObjectBase<IScriptingContext>
 {
 public:
-    explicit ContextObject(HostDouble::State* state)
-        : HostObjectBase(state, IID_IScriptingContext, "IScriptingContext")
-    {}
+    using HostObjectBase::HostObjectBase;
     STDMETHODIMP get_Request(IRequest** out) override;
     STDMETHODIMP get_Response(IResponse** out) override;
     TU_HOST_STUB(get_Server, (IServer**))
@@ -82,9 +73,7 @@ public:
 class RequestObject : public HostObjectBase<IRequest>
 {
 public:
-    explicit RequestObject(HostDouble::State* state)
-        : HostObjectBase(state, IID_IRequest, "IRequest")
-    {}
+    using HostObjectBase::HostObjectBase;
     TU_HOST_STUB(get_Item, (BSTR, IDispatch**))
     TU_HOST_STUB(get_QueryString, (IRequestDictionary**))
     TU_HOST_STUB(get_Form, (IRequestDictionary**))
@@ -99,9 +88,7 @@ public:
 class ResponseObject : public HostObjectBase<IResponse>
 {
 public:
-    explicit ResponseObject(HostDouble::State* state)
-        : HostObjectBase(state, IID_IResponse, "IResponse")
-    {}
+    using HostObjectBase::HostObjectBase;
     TU_HOST_STUB(get_Buffer, (VARIANT_BOOL*))
     TU_HOST_STUB(put_Buffer, (VARIANT_BOOL))
     TU_HOST_STUB(get_ContentType, (BSTR*))
@@ -131,38 +118,29 @@ public:
     TU_HOST_STUB(put_CacheControl, (BSTR))
 };
 
+// The host objects, and the double whose body, faults and records they use.
 struct HostDouble::State
 {
-    State() : context(this), request(this), response(this) {}
+    explicit State(HostDouble& owner)
+        : host(owner), context(this, IID_IScriptingContext, "IScriptingContext"),
+          request(this, IID_IRequest, "IRequest"), response(this, IID_IResponse, "IResponse")
+    {}
 
     HRESULT Unexpected(const char* member)
     {
-        if (unexpected)
-            unexpected(member);
+        if (host.m_unexpected)
+            host.m_unexpected(member);
         return E_NOTIMPL;
     }
-    void Log(const char* member) { calls.emplace_back(member); }
-    int32_t Total() const
-    {
-        return announced != kNoTotal ? announced : static_cast<int32_t>(body.size());
-    }
+    void Log(const char* member) { host.m_calls.emplace_back(member); }
     HRESULT FillResult(int chunk, int32_t asked, VARIANT* result, int32_t* delivered);
 
+    HostDouble& host;
     ContextObject context;
     RequestObject request;
     ResponseObject response;
-
-    std::vector<uint8_t> body;
-    size_t served = 0;
-    int32_t announced = kNoTotal;
-    HostFaults faults;
     int connectedChecks = 0;
     int reads = 0;
-
-    std::vector<std::string> calls;
-    std::vector<int32_t> asked;
-    std::vector<int32_t> chunkSizes;
-    std::function<void(const char*)> unexpected;
 };
 
 HRESULT ReportUnexpected(HostDouble::State* state, const char* member)
@@ -178,8 +156,8 @@ STDMETHODIMP HostObjectBase<Interface>::QueryInterface(REFIID riid, void** out)
     *out = nullptr;
     if (riid == IID_IScriptingContext && m_iid == IID_IScriptingContext) {
         m_state->Log("QueryInterface(IScriptingContext)");
-        if (FAILED(m_state->faults.contextQuery))
-            return m_state->faults.contextQuery;
+        if (FAILED(m_state->host.m_faults.contextQuery))
+            return m_state->host.m_faults.contextQuery;
     } else if (riid != IID_IUnknown) {
         m_state->Unexpected("QueryInterface for another interface");
         return E_NOINTERFACE;
@@ -207,13 +185,13 @@ HRESULT HandOut(HostDouble::State* state, const char* member, HRESULT fault, Obj
 
 STDMETHODIMP ContextObject::get_Request(IRequest** out)
 {
-    return HandOut<IRequest>(m_state, "get_Request", m_state->faults.getRequest, &m_state->request,
-                             out);
+    return HandOut<IRequest>(m_state, "get_Request", m_state->host.m_faults.getRequest,
+                             &m_state->request, out);
 }
 
 STDMETHODIMP ContextObject::get_Response(IResponse** out)
 {
-    return HandOut<IResponse>(m_state, "get_Response", m_state->faults.getResponse,
+    return HandOut<IResponse>(m_state, "get_Response", m_state->host.m_faults.getResponse,
                               &m_state->response, out);
 }
 
@@ -222,15 +200,18 @@ STDMETHODIMP RequestObject::get_TotalBytes(__LONG32* total)
     m_state->Log("get_TotalBytes");
     if (!total)
         return E_POINTER;
-    if (FAILED(m_state->faults.totalBytes))
-        return m_state->faults.totalBytes;
-    *total = m_state->Total();
+    if (FAILED(m_state->host.m_faults.totalBytes))
+        return m_state->host.m_faults.totalBytes;
+    *total = m_state->host.m_announced.value_or(static_cast<int32_t>(m_state->host.m_body.size()));
     return S_OK;
 }
 
 HRESULT HostDouble::State::FillResult(int chunk, int32_t askedCount, VARIANT* result,
                                       int32_t* delivered)
 {
+    const std::vector<uint8_t>& body = host.m_body;
+    size_t& served = host.m_served;
+    const HostFaults& faults = host.m_faults;
     const size_t left = body.size() - served;
     size_t n = std::min(static_cast<size_t>(std::max(askedCount, 0)), left);
     if (faults.chunkLimit > 0)
@@ -286,15 +267,15 @@ STDMETHODIMP RequestObject::BinaryRead(VARIANT* count, VARIANT* result)
     if (result->vt != VT_EMPTY)
         return m_state->Unexpected("BinaryRead into a result that is not empty");
     const int32_t askedCount = count->lVal;
-    m_state->asked.push_back(askedCount);
-    if (chunk == m_state->faults.readFailsAtChunk)
-        return m_state->faults.readStatus;
+    m_state->host.m_asked.push_back(askedCount);
+    if (chunk == m_state->host.m_faults.readFailsAtChunk)
+        return m_state->host.m_faults.readStatus;
     int32_t delivered = 0;
     const HRESULT hr = m_state->FillResult(chunk, askedCount, result, &delivered);
     if (FAILED(hr))
         return hr;
-    m_state->chunkSizes.push_back(delivered);
-    if (m_state->faults.writeBack == CountWriteBack::Delivered)
+    m_state->host.m_chunkSizes.push_back(delivered);
+    if (m_state->host.m_faults.writeBack == CountWriteBack::Delivered)
         count->lVal = delivered;
     return S_OK;
 }
@@ -305,18 +286,17 @@ STDMETHODIMP ResponseObject::IsClientConnected(VARIANT_BOOL* connected)
     const int chunk = ++m_state->connectedChecks;
     if (!connected)
         return E_POINTER;
-    if (chunk == m_state->faults.connectedCheckFailsAtChunk)
-        return m_state->faults.connectedCheckStatus;
-    *connected = chunk == m_state->faults.clientGoneBeforeChunk ? VARIANT_FALSE : VARIANT_TRUE;
+    if (chunk == m_state->host.m_faults.connectedCheckFailsAtChunk)
+        return m_state->host.m_faults.connectedCheckStatus;
+    *connected =
+        chunk == m_state->host.m_faults.clientGoneBeforeChunk ? VARIANT_FALSE : VARIANT_TRUE;
     return S_OK;
 }
 
-HostDouble::HostDouble() : m_state(std::make_unique<State>())
-{
-    m_state->unexpected = [](const char* member) {
-        ADD_FAILURE() << "unexpected host call: " << member;
-    };
-}
+HostDouble::HostDouble()
+    : m_unexpected([](const char* member) { ADD_FAILURE() << "unexpected host call: " << member; }),
+      m_state(std::make_unique<State>(*this))
+{}
 
 HostDouble::~HostDouble()
 {
@@ -326,8 +306,8 @@ HostDouble::~HostDouble()
 
 void HostDouble::SetBody(std::vector<uint8_t> body)
 {
-    m_state->body = std::move(body);
-    m_state->served = 0;
+    m_body = std::move(body);
+    m_served = 0;
 }
 
 bool HostDouble::LoadBody(const std::wstring& path)
@@ -343,16 +323,6 @@ bool HostDouble::LoadBody(const std::wstring& path)
     return true;
 }
 
-void HostDouble::AnnounceTotal(int32_t total)
-{
-    m_state->announced = total;
-}
-
-HostFaults& HostDouble::Faults() noexcept
-{
-    return m_state->faults;
-}
-
 IUnknown* HostDouble::Context() noexcept
 {
     return &m_state->context;
@@ -364,27 +334,7 @@ long HostDouble::References() const noexcept
            m_state->response.References();
 }
 
-const std::vector<std::string>& HostDouble::Calls() const noexcept
-{
-    return m_state->calls;
-}
-
-const std::vector<int32_t>& HostDouble::AskedCounts() const noexcept
-{
-    return m_state->asked;
-}
-
-const std::vector<int32_t>& HostDouble::ChunkSizes() const noexcept
-{
-    return m_state->chunkSizes;
-}
-
 int HostDouble::CallCount(const std::string& member) const
 {
-    return static_cast<int>(std::count(m_state->calls.begin(), m_state->calls.end(), member));
-}
-
-void HostDouble::SetUnexpectedCallHandler(std::function<void(const char* member)> handler)
-{
-    m_state->unexpected = std::move(handler);
+    return static_cast<int>(std::count(m_calls.begin(), m_calls.end(), member));
 }

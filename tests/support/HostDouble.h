@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unknwn.h>
 #include <vector>
@@ -68,20 +69,16 @@ class HostDouble
 {
 public:
     HostDouble();
-    ~HostDouble();
-    HostDouble(const HostDouble&) = delete;
-    HostDouble& operator=(const HostDouble&) = delete;
+    ~HostDouble(); // not copyable: it owns the host objects
 
     // The body served by BinaryRead; TotalBytes announces its size unless
-    // AnnounceTotal says otherwise.
+    // AnnounceTotal says otherwise (the body may then be shorter or longer).
     void SetBody(std::vector<uint8_t> body);
     // Serves the bytes of a file; false when it cannot be read.
     bool LoadBody(const std::wstring& path);
-    // Makes TotalBytes announce total instead of the body's size (which may
-    // then be shorter or longer than announced).
-    void AnnounceTotal(int32_t total);
+    void AnnounceTotal(int32_t total) noexcept { m_announced = total; }
 
-    HostFaults& Faults() noexcept;
+    HostFaults& Faults() noexcept { return m_faults; }
 
     // The scripting context to hand to OnStartPage. No reference is added:
     // the double owns it.
@@ -93,20 +90,36 @@ public:
     // Host calls in order: "QueryInterface(IScriptingContext)",
     // "get_Request", "get_Response", "get_TotalBytes", "IsClientConnected",
     // "BinaryRead". AddRef/Release are not logged.
-    const std::vector<std::string>& Calls() const noexcept;
+    const std::vector<std::string>& Calls() const noexcept { return m_calls; }
     // The count that each BinaryRead was asked for, and the bytes it
     // delivered in its result.
-    const std::vector<int32_t>& AskedCounts() const noexcept;
-    const std::vector<int32_t>& ChunkSizes() const noexcept;
+    const std::vector<int32_t>& AskedCounts() const noexcept { return m_asked; }
+    const std::vector<int32_t>& ChunkSizes() const noexcept { return m_chunkSizes; }
     // Number of calls to one member, by its name in Calls().
     int CallCount(const std::string& member) const;
 
     // Replaces the handler of calls that the Upload object must never make.
     // The default fails the running test with the member's name.
-    void SetUnexpectedCallHandler(std::function<void(const char* member)> handler);
+    void SetUnexpectedCallHandler(std::function<void(const char* member)> handler)
+    {
+        m_unexpected = std::move(handler);
+    }
 
     struct State;
 
 private:
+    // The host objects (HostDouble.cpp) serve the body and record the calls.
+    template <class> friend class HostObjectBase;
+    friend class ContextObject;
+    friend class RequestObject;
+    friend class ResponseObject;
+    std::vector<uint8_t> m_body;
+    size_t m_served = 0;
+    std::optional<int32_t> m_announced; // none: the body's size
+    HostFaults m_faults;
+    std::vector<std::string> m_calls;
+    std::vector<int32_t> m_asked;
+    std::vector<int32_t> m_chunkSizes;
+    std::function<void(const char*)> m_unexpected;
     std::unique_ptr<State> m_state;
 };

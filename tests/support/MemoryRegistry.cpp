@@ -18,6 +18,13 @@ std::u16string Text(LPCWSTR text)
     return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
 }
 
+// The index of a root by its short name; 7 when there is none.
+size_t RootIndex(const std::u16string& shortName)
+{
+    return std::find(std::begin(kRootShortNames), std::end(kRootShortNames), shortName) -
+           std::begin(kRootShortNames);
+}
+
 std::vector<std::u16string> SplitPath(const std::u16string& path)
 {
     std::vector<std::u16string> parts;
@@ -41,13 +48,9 @@ bool MemoryRegistry::NameLess::operator()(const std::u16string& a, const std::u1
 
 MemoryRegistry::MemoryRegistry()
 {
-    for (size_t i = 0; i < 7; ++i) {
-        m_roots[i] = std::make_shared<Node>();
-        m_roots[i]->name = kRootShortNames[i];
-    }
+    for (size_t i = 0; i < 7; ++i)
+        m_roots[i] = std::make_shared<Node>(kRootShortNames[i], nullptr);
 }
-
-MemoryRegistry::~MemoryRegistry() = default;
 
 RegKey MemoryRegistry::Root(RegRoot root)
 {
@@ -105,13 +108,17 @@ LONG MemoryRegistry::CreateKey(RegKey parent, LPCWSTR name, RegKey* key)
         return error;
     if (!name || !*name)
         return 87;
-    auto& child = node->children[Text(name)];
-    if (!child) {
-        child = std::make_shared<Node>();
-        child->name = Text(name);
-    }
-    *key = NewHandle(child);
+    *key = NewHandle(Child(*node, Text(name)));
     return 0;
+}
+
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Child(Node& parent,
+                                                            const std::u16string& name)
+{
+    auto& child = parent.children[name];
+    if (!child)
+        child = std::make_shared<Node>(name, &parent);
+    return child;
 }
 
 LONG MemoryRegistry::SetValue(RegKey key, LPCWSTR name, DWORD type, const BYTE* data, DWORD size)
@@ -140,44 +147,19 @@ LONG MemoryRegistry::DeleteKey(RegKey parent, LPCWSTR name)
     std::shared_ptr<Node> node;
     if (const LONG error = LiveNodeOf(parent, node))
         return error;
-    if (!name || !*name)
-        return DeleteItself(node);
-    const auto child = node->children.find(Text(name));
-    if (child == node->children.end())
-        return kRegNotFound;
-    if (!child->second->children.empty())
+    // An empty subkey name deletes the key itself, as the platform does.
+    if (name && *name) {
+        const auto child = node->children.find(Text(name));
+        if (child == node->children.end())
+            return kRegNotFound;
+        node = child->second;
+    }
+    // A root has no parent and cannot go.
+    if (!node->children.empty() || !node->parent)
         return kRegAccessDenied;
-    child->second->deleted = true;
-    node->children.erase(child);
+    node->deleted = true;
+    node->parent->children.erase(node->name);
     return 0;
-}
-
-// An empty subkey name deletes the key itself, as the platform does.
-LONG MemoryRegistry::DeleteItself(const std::shared_ptr<Node>& node)
-{
-    if (!node->children.empty())
-        return kRegAccessDenied;
-    for (const auto& root : m_roots) {
-        if (root == node)
-            return kRegAccessDenied;
-        if (Unlink(*root, node))
-            return 0;
-    }
-    return kRegNotFound;
-}
-
-bool MemoryRegistry::Unlink(Node& parent, const std::shared_ptr<Node>& node)
-{
-    for (auto it = parent.children.begin(); it != parent.children.end(); ++it) {
-        if (it->second == node) {
-            node->deleted = true;
-            parent.children.erase(it);
-            return true;
-        }
-        if (Unlink(*it->second, node))
-            return true;
-    }
-    return false;
 }
 
 LONG MemoryRegistry::EnumFirstSubkey(RegKey key, LPWSTR name, DWORD capacity)
@@ -206,17 +188,14 @@ LONG MemoryRegistry::CountSubkeys(RegKey key, DWORD* count)
 
 LONG MemoryRegistry::CloseKey(RegKey key)
 {
-    return m_handles.erase(reinterpret_cast<uintptr_t>(key)) ? 0 : 6;
+    return m_handles.erase(reinterpret_cast<uintptr_t>(key)) ? 0 : kInvalidHandle;
 }
 
 const MemoryRegistry::Node* MemoryRegistry::FindPath(const std::u16string& path) const
 {
     const auto parts = SplitPath(path);
-    const Node* node = nullptr;
-    for (size_t i = 0; i < 7; ++i) {
-        if (parts[0] == kRootShortNames[i])
-            node = m_roots[i].get();
-    }
+    const size_t root = RootIndex(parts[0]);
+    const Node* node = root < 7 ? m_roots[root].get() : nullptr;
     for (size_t i = 1; node && i < parts.size(); ++i) {
         const auto child = node->children.find(parts[i]);
         node = child == node->children.end() ? nullptr : child->second.get();
@@ -232,20 +211,9 @@ bool MemoryRegistry::KeyExists(const std::u16string& path) const
 void MemoryRegistry::CreatePath(const std::u16string& path)
 {
     const auto parts = SplitPath(path);
-    RegRoot root = RegRoot::ClassesRoot;
-    for (size_t i = 0; i < 7; ++i) {
-        if (parts[0] == kRootShortNames[i])
-            root = static_cast<RegRoot>(i);
-    }
-    std::shared_ptr<Node> node = m_roots[static_cast<size_t>(root)];
-    for (size_t i = 1; i < parts.size(); ++i) {
-        auto& child = node->children[parts[i]];
-        if (!child) {
-            child = std::make_shared<Node>();
-            child->name = parts[i];
-        }
-        node = child;
-    }
+    std::shared_ptr<Node> node = m_roots[RootIndex(parts[0]) % 7];
+    for (size_t i = 1; i < parts.size(); ++i)
+        node = Child(*node, parts[i]);
 }
 
 const MemoryRegistry::Value* MemoryRegistry::FindValue(const std::u16string& path,

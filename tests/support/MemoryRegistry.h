@@ -24,7 +24,7 @@ public:
     };
 
     MemoryRegistry();
-    ~MemoryRegistry() override;
+    ~MemoryRegistry() override = default;
 
     RegKey Root(RegRoot root) override;
     LONG OpenKey(RegKey parent, LPCWSTR name, DWORD rights, RegKey* key) override;
@@ -51,14 +51,17 @@ public:
     void FailWrites(LONG error) { m_failWrites = error; }
 
 private:
-    struct Node;
     struct NameLess
     {
         bool operator()(const std::u16string& a, const std::u16string& b) const;
     };
     struct Node
     {
+        Node(std::u16string keyName, Node* parentNode)
+            : name(std::move(keyName)), parent(parentNode)
+        {}
         std::u16string name;
+        Node* parent = nullptr; // null for a root
         bool deleted = false;
         std::map<std::u16string, std::shared_ptr<Node>, NameLess> children;
         std::map<std::u16string, Value, NameLess> values;
@@ -71,8 +74,8 @@ private:
     static constexpr LONG kInvalidHandle = 6;
     static constexpr LONG kKeyDeleted = 1018;
     RegKey NewHandle(const std::shared_ptr<Node>& node);
-    LONG DeleteItself(const std::shared_ptr<Node>& node);
-    static bool Unlink(Node& parent, const std::shared_ptr<Node>& node);
+    // The named subkey of parent, made when missing.
+    static std::shared_ptr<Node> Child(Node& parent, const std::u16string& name);
     const Node* FindPath(const std::u16string& path) const;
     static void DumpNode(const Node& node, const std::u16string& path,
                          std::vector<std::u16string>* lines);

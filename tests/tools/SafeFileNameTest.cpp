@@ -17,10 +17,11 @@ struct NameRow
     const char* reasonPart; // null: accepted
 };
 
+// The end-to-end extract of hostile-names.body shows the everyday cases
+// (an ordinary name, "..", an empty name, a stream, a trailing dot or space).
 TEST(SafeFileName, RefusesNamesThatLeaveTheDirectoryOrThatWindowsTreatsSpecially)
 {
     const NameRow rows[] = {
-        {u"report.txt", nullptr},
         {u"\u4e2d\u6587\u6587\u4ef6.txt", nullptr},
         {u".profile", nullptr},
         {u"a..b", nullptr},
@@ -31,14 +32,11 @@ TEST(SafeFileName, RefusesNamesThatLeaveTheDirectoryOrThatWindowsTreatsSpecially
         {u"xCON", nullptr},
         {u"say %22hi%22.txt", nullptr},
         {u"\U0001F600.png", nullptr},
-        {u"", "empty"},
         {u".", "directory"},
-        {u"..", "directory"},
         {u"..\\evil.txt", "path separator"},
         {u"../evil.txt", "path separator"},
         {u"dir\\file", "path separator"},
         {u"a:b", "':'"},
-        {u"data.txt:hidden", "':'"},
         {u"C:", "':'"},
         {u"two\nlines.txt", "control character"},
         {u"tab\there", "control character"},
@@ -48,9 +46,7 @@ TEST(SafeFileName, RefusesNamesThatLeaveTheDirectoryOrThatWindowsTreatsSpecially
         {u"pipe|.txt", "does not allow"},
         {u"<tag>", "does not allow"},
         {u"say \"hi\".txt", "does not allow"},
-        {u"name.", "dot or a space"},
         {u"name..", "dot or a space"},
-        {u"trail ", "dot or a space"},
         {u"CON", "device"},
         {u"con.txt", "device"},
         {u"Con .txt", "device"},
@@ -62,6 +58,7 @@ TEST(SafeFileName, RefusesNamesThatLeaveTheDirectoryOrThatWindowsTreatsSpecially
         {u"COM\u00b9", "device"},
         {u"CONIN$", "device"},
         {u"conout$.txt", "device"},
+        {std::u16string(251, u'a') + u".txt", nullptr},
         {std::u16string(256, u'a'), "longer than 255"},
     };
     for (const NameRow& row : rows) {
@@ -76,11 +73,6 @@ TEST(SafeFileName, RefusesNamesThatLeaveTheDirectoryOrThatWindowsTreatsSpecially
         ASSERT_NE(nullptr, reason);
         EXPECT_NE(nullptr, std::strstr(reason, row.reasonPart)) << reason;
     }
-}
-
-TEST(SafeFileName, AcceptsTheLongestNameWindowsAllows)
-{
-    EXPECT_EQ(nullptr, UnsafeFileNameReason(std::u16string(251, u'a') + u".txt"));
 }
 
 } // namespace

@@ -15,6 +15,13 @@
 
 namespace {
 
+// A member that no test sets up: calling it fails the test.
+#define TU_UNEXPECTED(name, params)                                                                \
+    HRESULT STDMETHODCALLTYPE name params override                                                 \
+    {                                                                                              \
+        return Unexpected();                                                                       \
+    }
+
 // Shared IUnknown/IDispatch plumbing of both doubles; iid is the one
 // interface they answer beside IUnknown and IDispatch.
 template <class Interface> class DoubleBase : public Interface
@@ -34,17 +41,10 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override { return --m_refs; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override
-    {
-        return Unexpected();
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override
-    {
-        return Unexpected();
-    }
+    TU_UNEXPECTED(GetTypeInfoCount, (UINT*))
+    TU_UNEXPECTED(GetTypeInfo, (UINT, LCID, ITypeInfo**))
+    TU_UNEXPECTED(GetIDsOfNames, (REFIID, LPOLESTR*, UINT, LCID, DISPID*))
+    TU_UNEXPECTED(Invoke, (DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*))
     ULONG m_refs = 1; // owned by the test's stack frame
     const IID& m_iid;
 
@@ -63,23 +63,23 @@ public:
     std::function<HRESULT(BSTR)> load;
     std::function<HRESULT(LONG*)> count;
 
-    HRESULT STDMETHODCALLTYPE OnStartPage(IUnknown*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE OnEndPage() override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE get_Item(VARIANT, VARIANT*) override { return Unexpected(); }
+    TU_UNEXPECTED(OnStartPage, (IUnknown*))
+    TU_UNEXPECTED(OnEndPage, ())
+    TU_UNEXPECTED(get_Item, (VARIANT, VARIANT*))
     HRESULT STDMETHODCALLTYPE get_Count(LONG* value) override
     {
         return count ? count(value) : Unexpected();
     }
-    HRESULT STDMETHODCALLTYPE get_MaxSize(LONG*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE put_MaxSize(LONG) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE get_PageCode(LONG*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE put_PageCode(LONG) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE get_About(BSTR*) override { return Unexpected(); }
+    TU_UNEXPECTED(get_MaxSize, (LONG*))
+    TU_UNEXPECTED(put_MaxSize, (LONG))
+    TU_UNEXPECTED(get_PageCode, (LONG*))
+    TU_UNEXPECTED(put_PageCode, (LONG))
+    TU_UNEXPECTED(get_About, (BSTR*))
     HRESULT STDMETHODCALLTYPE LoadBodyFromFile(BSTR path) override
     {
         return load ? load(path) : Unexpected();
     }
-    HRESULT STDMETHODCALLTYPE SaveVariantToFile(BSTR, VARIANT) override { return Unexpected(); }
+    TU_UNEXPECTED(SaveVariantToFile, (BSTR, VARIANT))
 };
 
 class ItemDouble : public DoubleBase<IUploadFile>
@@ -98,15 +98,12 @@ public:
     {
         return name ? name(value) : Unexpected();
     }
-    HRESULT STDMETHODCALLTYPE get_FileName(BSTR*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE get_FilePath(BSTR*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE get_Size(LONG*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE get_ContentType(BSTR*) override { return Unexpected(); }
-    HRESULT STDMETHODCALLTYPE SaveAs(BSTR, VARIANT_BOOL, VARIANT_BOOL*) override
-    {
-        return Unexpected();
-    }
-    HRESULT STDMETHODCALLTYPE get_FileExt(BSTR*) override { return Unexpected(); }
+    TU_UNEXPECTED(get_FileName, (BSTR*))
+    TU_UNEXPECTED(get_FilePath, (BSTR*))
+    TU_UNEXPECTED(get_Size, (LONG*))
+    TU_UNEXPECTED(get_ContentType, (BSTR*))
+    TU_UNEXPECTED(SaveAs, (BSTR, VARIANT_BOOL, VARIANT_BOOL*))
+    TU_UNEXPECTED(get_FileExt, (BSTR*))
 };
 
 UploadClient ClientFor(UploadDouble& upload)

@@ -40,14 +40,4 @@ TEST(MessageText, StringTableCarriesTheChineseLanguageTag)
     EXPECT_NE(nullptr, found) << "no string block tagged 2052";
 }
 
-TEST(BstrHolderLoadMessage, ReplacesTheHeldStringOrLeavesNull)
-{
-    BstrHolder text;
-    ASSERT_EQ(S_OK, text.FromText(L"old"));
-    ASSERT_TRUE(text.LoadMessage(106));
-    EXPECT_STREQ(L"User abort upload", text.Get());
-    EXPECT_FALSE(text.LoadMessage(109));
-    EXPECT_FALSE(text) << "a missing text frees the held one and leaves null";
-}
-
 } // namespace
