@@ -45,8 +45,8 @@ bool IsDevice(Name name)
     const Name port = name.substr(0, 3);
     const bool portName = port == Name{'C', 'O', 'M'} || port == Name{'L', 'P', 'T'};
     const WCHAR digit = name[3];
-    return portName && ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 ||
-                        digit == 0xB3);
+    return portName &&
+           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 bool WindowsWouldChange(const Name& name)

@@ -40,8 +40,9 @@ HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR res
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    const int converted = MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size),
-                                              text.data(), static_cast<int>(size));
+    const int converted =
+        MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size), text.data(),
+                            static_cast<int>(size));
     if (converted == 0)
         return LastErrorStatus();
     text[static_cast<size_t>(converted)] = 0;

@@ -9,8 +9,7 @@
 #include <unknwn.h>
 #include <utility>
 
-template <class T>
-class ComPtr
+template <class T> class ComPtr
 {
 public:
     ComPtr() = default;
@@ -61,8 +60,7 @@ public:
     }
 
     // QueryInterface into another holder.
-    template <class U>
-    HRESULT As(ComPtr<U>* out) const noexcept
+    template <class U> HRESULT As(ComPtr<U>* out) const noexcept
     {
         if (!m_ptr)
             return E_POINTER;

@@ -8,8 +8,7 @@
 
 #include <utility>
 
-template <class H, class Traits>
-class UniqueHandle
+template <class H, class Traits> class UniqueHandle
 {
 public:
     UniqueHandle() noexcept : m_handle(Traits::Invalid()) {}

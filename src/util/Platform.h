@@ -71,8 +71,8 @@ void SysFreeString(BSTR text);
 
 // Code pages 65001 (UTF-8) and 0, 3 and 1252 (Windows-1252, the ANSI code
 // page of the test machines) convert; any other code page yields 0.
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteCount,
-                        LPWSTR wide, int wideCount);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteCount, LPWSTR wide,
+                        int wideCount);
 
 // The native stand-in's conversion code page (3, converted as 1252).
 UINT NativeConversionCodePage();

@@ -32,9 +32,8 @@ TEST(Utf8Classifier, ClassifiesRunsByTheLooseRule)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        EXPECT_EQ(row.expected,
-                  ClassifyUtf8(reinterpret_cast<const uint8_t*>(row.bytes.data()),
-                               static_cast<int32_t>(row.bytes.size())));
+        EXPECT_EQ(row.expected, ClassifyUtf8(reinterpret_cast<const uint8_t*>(row.bytes.data()),
+                                             static_cast<int32_t>(row.bytes.size())));
     }
 }
 

@@ -29,8 +29,7 @@ struct FileIdentity
 
     bool operator==(const FileIdentity& other) const
     {
-        return volume == other.volume && indexHigh == other.indexHigh &&
-               indexLow == other.indexLow;
+        return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
     }
 };
 
@@ -117,8 +116,8 @@ public:
         if (const std::optional<FileIdentity> existing = IdentityOf(path)) {
             for (const SavedFile& saved : m_saved) {
                 if (saved.identity == *existing)
-                    return Refuse("refused " + shownName + " (item " +
-                                  std::to_string(saved.index) + " was saved under the same name)");
+                    return Refuse("refused " + shownName + " (item " + std::to_string(saved.index) +
+                                  " was saved under the same name)");
             }
         }
         return Save(item.Get(), index, path, shownName);
