@@ -30,8 +30,11 @@ TEST(LcArray, ElementsAreBuiltOnceAndDestroyedOnce)
         ASSERT_TRUE(array.SetSize(100, -1));
         EXPECT_EQ(200, Counted::destroyed);
         EXPECT_EQ(99, array.ElementAt(99)->value);
+        EXPECT_TRUE(array.SetSize(100, -1)) << "the same size again";
         ASSERT_TRUE(array.SetSize(0, 16));
         EXPECT_EQ(0, array.GetSize());
+        EXPECT_TRUE(array.SetSize(0, 0));
+        EXPECT_TRUE(array.SetSize(0, -1));
     }
     EXPECT_EQ(300, Counted::destroyed);
 }
