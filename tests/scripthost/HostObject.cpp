@@ -32,7 +32,7 @@ enum : DISPID
     kCanUnload,
     kScratchPath,
     kFileHex,
-    kDescribe,
+    kDescribe
 };
 
 HRESULT ReturnText(const std::wstring& text, VARIANT* result)
