@@ -1,19 +1,30 @@
 // The Host object of upload script tests: see HostObject.h. A plain
-// IDispatch with a fixed name table; it lives as long as the script engine
-// holds it.
+// IDispatch with a fixed name table; it lives as long as its last holder.
 #include "HostObject.h"
 
 #include "ScriptObject.h"
-
+#include "ScriptSite.h"
+#include "TavrinUpload_h.h"
+#include "support/HostDouble.h"
+#include "support/TempDir.h"
+#include "upload/UploadNative.h"
+#include "upload/UploadObject.h"
 #include "util/BstrHolder.h"
 #include "util/Handles.h"
 #include "util/SafeArrayHolder.h"
 #include "util/VariantHolder.h"
 
-#include <string>
+#include <iterator>
+#include <memory>
+#include <vector>
 
 namespace {
 
+using GetClassObjectCall = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadNowCall = HRESULT(STDAPICALLTYPE*)();
+
+const wchar_t* const kMembers[] = {L"NewUpload",   L"NewBareUpload", L"CanUnload",
+                                   L"ScratchPath", L"FileHex",       L"Describe"};
 enum : DISPID
 {
     kNewUpload = 1,
@@ -21,43 +32,14 @@ enum : DISPID
     kCanUnload,
     kScratchPath,
     kFileHex,
-    kDescribe,
+    kDescribe
 };
-
-struct Member
-{
-    const wchar_t* name;
-    DISPID id;
-    UINT argCount;
-};
-
-const Member kMembers[] = {
-    {L"NewUpload", kNewUpload, 0}, {L"NewBareUpload", kNewBareUpload, 0},
-    {L"CanUnload", kCanUnload, 0}, {L"ScratchPath", kScratchPath, 1},
-    {L"FileHex", kFileHex, 1},     {L"Describe", kDescribe, 1},
-};
-
-// Argument i in script order (the engine passes them last first).
-HRESULT TextArg(const DISPPARAMS* params, UINT i, std::wstring& text)
-{
-    VariantHolder converted;
-    HRESULT hr =
-        VariantChangeType(converted.Get(), &params->rgvarg[params->cArgs - 1 - i], 0, VT_BSTR);
-    if (FAILED(hr))
-        return hr;
-    text.assign(converted->bstrVal, SysStringLen(converted->bstrVal));
-    return S_OK;
-}
 
 HRESULT ReturnText(const std::wstring& text, VARIANT* result)
 {
-    if (!result)
-        return S_OK;
     result->bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (!result->bstrVal)
-        return E_OUTOFMEMORY;
     result->vt = VT_BSTR;
-    return S_OK;
+    return result->bstrVal ? S_OK : E_OUTOFMEMORY;
 }
 
 void AppendHex(std::wstring& text, unsigned value, int digits)
@@ -97,27 +79,44 @@ std::wstring Describe(const VARIANT& argument)
 
 std::wstring HexOfFile(const std::wstring& path)
 {
-    HandleHolder file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return L"";
     std::wstring hex;
-    unsigned char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        for (DWORD i = 0; i < read; ++i)
-            AppendHex(hex, chunk[i], 2);
-    }
+    for (const char byte : FileExists(path) ? ReadWholeFileForTest(path) : "")
+        AppendHex(hex, static_cast<unsigned char>(byte), 2);
     return hex;
 }
 
 class HostObject : public ScriptObject
 {
 public:
-    HostObject(UploadSource& source, const std::wstring& scratchDir)
-        : m_source(source), m_scratchDir(scratchDir)
-    {}
-    virtual ~HostObject() = default;
+    explicit HostObject(const HostOptions& options) : m_options(options) {}
+
+    bool Load()
+    {
+        const std::wstring& dll = m_options.dllPath;
+        m_dll.Reset(LoadLibraryW(dll.c_str()));
+        if (m_dll) {
+            m_getClassObject = reinterpret_cast<GetClassObjectCall>(
+                reinterpret_cast<void*>(GetProcAddress(m_dll.Get(), "DllGetClassObject")));
+            m_canUnloadNow = reinterpret_cast<CanUnloadNowCall>(
+                reinterpret_cast<void*>(GetProcAddress(m_dll.Get(), "DllCanUnloadNow")));
+        }
+        ComPtr<ITypeLib> library;
+        if (!m_getClassObject || !m_canUnloadNow ||
+            FAILED(
+                LoadTypeLibEx(dll.c_str(), REGKIND_REGISTER, library.ReleaseAndGetAddressOf()))) {
+            WriteUtf8Line(L"FAIL: cannot load " + dll + L" or register its type library");
+            return false;
+        }
+        return true;
+    }
+
+    long HostReferences() const
+    {
+        long references = 0;
+        for (const auto& host : m_hosts)
+            references += host->References();
+        return references;
+    }
 
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override
@@ -130,70 +129,119 @@ public:
 
     DISPID FindMember(LPCOLESTR name) const override
     {
-        for (const Member& member : kMembers) {
-            if (lstrcmpiW(name, member.name) == 0)
-                return member.id;
+        for (DISPID i = 0; i < DISPID(std::size(kMembers)); ++i) {
+            if (lstrcmpiW(name, kMembers[i]) == 0)
+                return i + 1;
         }
         return DISPID_UNKNOWN;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT*) override
     {
-        const Member* member = nullptr;
-        for (const Member& candidate : kMembers)
-            member = candidate.id == id ? &candidate : member;
-        if (!member)
-            return DISP_E_MEMBERNOTFOUND;
-        if (params->cArgs != member->argCount)
+        const UINT argCount = id >= kScratchPath ? 1 : 0;
+        if (params->cArgs != argCount)
             return DISP_E_BADPARAMCOUNT;
-        if (result)
-            VariantInit(result);
+        VARIANT ignored;
+        if (!result)
+            result = &ignored;
+        VariantInit(result);
+        HRESULT hr = S_OK;
+        VariantHolder converted;
+        if (argCount && id != kDescribe &&
+            FAILED(hr = VariantChangeType(converted.Get(), &params->rgvarg[0], 0, VT_BSTR)))
+            return hr;
+        const std::wstring text =
+            argCount && id != kDescribe
+                ? std::wstring(converted->bstrVal, SysStringLen(converted->bstrVal))
+                : std::wstring();
         switch (id) {
         case kNewUpload:
         case kNewBareUpload: {
-            IDispatch* upload = nullptr;
-            const HRESULT hr = m_source.NewUpload(id == kNewUpload, &upload);
-            if (FAILED(hr))
+            ComPtr<IUpload> upload;
+            if (FAILED(hr = NewUpload(id == kNewUpload, upload)))
                 return hr;
-            if (!result) {
-                upload->Release();
-                return S_OK;
-            }
             result->vt = VT_DISPATCH;
-            result->pdispVal = upload;
-            return S_OK;
+            result->pdispVal = upload.Detach();
+            break;
         }
         case kCanUnload:
-            if (result) {
-                result->vt = VT_BOOL;
-                result->boolVal = m_source.CanUnload() ? VARIANT_TRUE : VARIANT_FALSE;
-            }
-            return S_OK;
-        case kScratchPath: {
-            std::wstring name;
-            const HRESULT hr = TextArg(params, 0, name);
-            return FAILED(hr) ? hr : ReturnText(m_scratchDir + L"\\" + name, result);
-        }
-        case kFileHex: {
-            std::wstring path;
-            const HRESULT hr = TextArg(params, 0, path);
-            return FAILED(hr) ? hr : ReturnText(HexOfFile(path), result);
-        }
+            result->vt = VT_BOOL;
+            result->boolVal = m_canUnloadNow() == S_OK ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case kScratchPath:
+            hr = ReturnText(m_scratch.Path(text), result);
+            break;
+        case kFileHex:
+            hr = ReturnText(HexOfFile(text), result);
+            break;
         case kDescribe:
-            return ReturnText(Describe(params->rgvarg[0]), result);
+            hr = ReturnText(Describe(params->rgvarg[0]), result);
+            break;
+        default:
+            return DISP_E_MEMBERNOTFOUND;
         }
-        return DISP_E_MEMBERNOTFOUND;
+        if (result == &ignored)
+            VariantClear(result);
+        return hr;
     }
 
 private:
+    HRESULT NewUpload(bool fed, ComPtr<IUpload>& upload)
+    {
+        ComPtr<IClassFactory> factory;
+        HRESULT hr = m_getClassObject(CLSID_Upload, IID_IClassFactory,
+                                      reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+        if (SUCCEEDED(hr))
+            hr = factory->CreateInstance(nullptr, IID_IUpload,
+                                         reinterpret_cast<void**>(upload.ReleaseAndGetAddressOf()));
+        if (FAILED(hr) || !fed)
+            return hr;
+        if (m_options.loadBody) {
+            BstrHolder path(SysAllocString(m_options.bodyPath.c_str()));
+            // The native slot right after IUpload's members.
+            return path ? static_cast<IUploadNative*>(upload.Get())->LoadBodyFromFile(path.Get())
+                        : E_OUTOFMEMORY;
+        }
+        auto host = std::make_unique<HostDouble>();
+        host->SetUnexpectedCallHandler([](const char* member) {
+            WriteUtf8Line(L"FAIL: unexpected host call " +
+                          std::wstring(member, member + strlen(member)));
+            // Stop at once: unwinding through the script engine could hang.
+            TerminateProcess(GetCurrentProcess(), 3);
+        });
+        if (!host->LoadBody(m_options.bodyPath))
+            return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        IUnknown* context = host->Context();
+        m_hosts.push_back(std::move(host));
+        return upload->OnStartPage(context);
+    }
+
     ULONG m_refs = 0;
-    UploadSource& m_source;
-    std::wstring m_scratchDir;
+    HostOptions m_options;
+    TempDir m_scratch;
+    ModuleHolder m_dll;
+    GetClassObjectCall m_getClassObject = nullptr;
+    CanUnloadNowCall m_canUnloadNow = nullptr;
+    // Each stand-in request must outlive the Upload object bound to it.
+    std::vector<std::unique_ptr<HostDouble>> m_hosts;
 };
 
 } // namespace
 
-ComPtr<IDispatch> MakeHostObject(UploadSource& source, const std::wstring& scratchDir)
+ComPtr<IDispatch> MakeHostObject(const HostOptions& options)
 {
-    return ComPtr<IDispatch>(new HostObject(source, scratchDir));
+    ComPtr<HostObject> host(new HostObject(options));
+    if (!host->Load())
+        return {};
+    return ComPtr<IDispatch>(host.Get());
+}
+
+bool HostReferencesReleased(IDispatch* host)
+{
+    const long references = static_cast<HostObject*>(host)->HostReferences();
+    if (references == 0)
+        return true;
+    WriteUtf8Line(L"FAIL: " + std::to_wstring(references) +
+                  L" host references still held after the script ended");
+    return false;
 }

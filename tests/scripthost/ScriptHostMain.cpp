@@ -5,168 +5,85 @@
 //   scripthost [--dll PATH (--upload-body FILE | --load-body FILE)] SCRIPT
 //
 // With a body option the script also sees a "Host" object (HostObject.h)
-// whose NewUpload() makes Upload objects fed with FILE: through a stand-in
-// ASP request (--upload-body) or through LoadBodyFromFile (--load-body).
-// They come from the DLL at PATH.
+// whose NewUpload() makes Upload objects of the DLL at PATH fed with FILE:
+// through a stand-in ASP request (--upload-body) or through
+// LoadBodyFromFile (--load-body).
+#include "HostObject.h"
 #include "ScriptSite.h"
-#include "UploadSource.h"
 
-#include "util/Handles.h"
+#include "support/TempDir.h"
 
 #include <objbase.h>
-#include <string>
 
 namespace {
-
-bool EndsWithNoCase(const std::wstring& text, const wchar_t* suffix)
-{
-    const size_t n = wcslen(suffix);
-    return text.size() >= n && lstrcmpiW(text.c_str() + text.size() - n, suffix) == 0;
-}
 
 // Reads a script file, UTF-8 with or without a byte-order mark.
 bool ReadScript(const std::wstring& path, std::wstring& text)
 {
-    HandleHolder file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 16 * 1024 * 1024)
-        return false;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
-        return false;
+    std::string bytes = FileExists(path) ? ReadWholeFileForTest(path) : "";
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
         bytes.erase(0, 3);
-    const int units =
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    text.assign(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                        units);
-    return true;
+    text.assign(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
+                                                        static_cast<int>(bytes.size()), text.data(),
+                                                        static_cast<int>(text.size()))));
+    return !text.empty();
 }
 
-// A scratch folder for files that scripts write, removed with its content.
-class ScratchDir
+int Run(int argc, wchar_t** argv)
 {
-public:
-    ScratchDir()
-    {
-        wchar_t base[MAX_PATH];
-        const DWORD n = GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base, n) + L"tavrin-script-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~ScratchDir()
-    {
-        WIN32_FIND_DATAW entry;
-        HANDLE search = FindFirstFileW((m_path + L"\\*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                DeleteFileW((m_path + L"\\" + entry.cFileName).c_str());
-            } while (FindNextFileW(search, &entry));
-            FindClose(search);
-        }
-        RemoveDirectoryW(m_path.c_str());
-    }
-    const std::wstring& Path() const { return m_path; }
-
-private:
-    std::wstring m_path;
-};
-
-struct Options
-{
-    UploadSourceOptions upload;
+    HostOptions host;
     std::wstring script;
-};
-
-bool ParseOptions(int argc, wchar_t** argv, Options& options)
-{
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == L"--dll" && hasValue) {
-            options.upload.dllPath = argv[++i];
-        } else if (arg == L"--upload-body" && hasValue) {
-            options.upload.feed = BodyFeed::HostRequest;
-            options.upload.bodyPath = argv[++i];
-        } else if (arg == L"--load-body" && hasValue) {
-            options.upload.feed = BodyFeed::LoadFromFile;
-            options.upload.bodyPath = argv[++i];
-        } else if (options.script.empty() && arg.compare(0, 2, L"--") != 0) {
-            options.script = arg;
+            host.dllPath = argv[++i];
+        } else if ((arg == L"--upload-body" || arg == L"--load-body") && hasValue) {
+            host.loadBody = arg == L"--load-body";
+            host.bodyPath = argv[++i];
+        } else if (script.empty() && arg.compare(0, 2, L"--") != 0) {
+            script = arg;
         } else {
-            return false;
+            script.clear();
+            break;
         }
     }
-    const bool fed = options.upload.feed != BodyFeed::None;
-    return !options.script.empty() && fed == !options.upload.dllPath.empty();
-}
-
-int Run(const Options& options)
-{
-    const std::wstring& path = options.script;
-    const wchar_t* engine = nullptr;
-    if (EndsWithNoCase(path, L".vbs"))
-        engine = L"VBScript";
-    else if (EndsWithNoCase(path, L".js"))
-        engine = L"JScript";
-    if (!engine) {
-        WriteUtf8Line(L"FAIL: script must end in .vbs or .js: " + path);
+    const size_t dot = script.rfind(L'.');
+    const std::wstring extension = dot == std::wstring::npos ? L"" : script.substr(dot);
+    const wchar_t* engine = lstrcmpiW(extension.c_str(), L".vbs") == 0  ? L"VBScript"
+                            : lstrcmpiW(extension.c_str(), L".js") == 0 ? L"JScript"
+                                                                        : nullptr;
+    if (!engine || host.bodyPath.empty() != host.dllPath.empty()) {
+        WriteUtf8Line(L"usage: scripthost [--dll PATH (--upload-body FILE | --load-body FILE)] "
+                      L"SCRIPT.vbs|SCRIPT.js");
         return 2;
     }
     std::wstring text;
-    if (!ReadScript(path, text)) {
-        WriteUtf8Line(L"FAIL: cannot read " + path);
+    if (!ReadScript(script, text)) {
+        WriteUtf8Line(L"FAIL: cannot read " + script);
         return 2;
     }
-    std::unique_ptr<UploadSource> source;
-    ScratchDir scratch;
     std::vector<NamedObject> objects;
-    if (!options.upload.dllPath.empty()) {
-        source = MakeUploadSource(options.upload);
-        if (!source)
+    if (!host.dllPath.empty()) {
+        objects.push_back(NamedObject{L"Host", MakeHostObject(host)});
+        if (!objects.back().object)
             return 2;
-        objects.push_back(NamedObject{L"Host", MakeHostObject(*source, scratch.Path())});
     }
-    const ScriptOutcome outcome = RunScript(engine, text, objects);
-    objects.clear();
-    if (source && !CheckHostReferencesReleased(*source))
+    const bool passed = RunScript(engine, text, objects);
+    // The script's Upload objects are gone with the engine.
+    if (!objects.empty() && !HostReferencesReleased(objects.back().object.Get()))
         return 1;
-    if (FAILED(outcome.engineStatus)) {
-        WriteUtf8Line(L"FAIL: script engine " + std::wstring(engine) + L" unavailable");
-        return 1;
-    }
-    if (outcome.scriptError)
-        return 1;
-    if (outcome.quit && outcome.quitCode != 0) {
-        WriteUtf8Line(L"FAIL: script quit with code " + std::to_wstring(outcome.quitCode));
-        return 1;
-    }
-    if (outcome.lastLine != L"PASS") {
-        WriteUtf8Line(L"FAIL: the script did not end by writing PASS");
-        return 1;
-    }
-    return 0;
+    return passed ? 0 : 1;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        WriteUtf8Line(L"usage: scripthost [--dll PATH (--upload-body FILE | --load-body FILE)] "
-                      L"SCRIPT.vbs|SCRIPT.js");
-        return 2;
-    }
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 2;
-    const int result = Run(options);
+    const int result = Run(argc, argv);
     CoUninitialize();
     return result;
 }

@@ -13,33 +13,23 @@ class ScriptObject : public IDispatch
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch)
+        *out =
+            iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        if (!*out)
             return E_NOINTERFACE;
-        *out = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;
     }
-
     STDMETHODIMP GetTypeInfoCount(UINT* count) override
     {
-        if (!count)
-            return E_POINTER;
         *count = 0;
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        if (count != 1 || !names || !ids)
-            return DISP_E_UNKNOWNNAME;
-        const DISPID id = FindMember(names[0]);
-        if (id == DISPID_UNKNOWN)
-            return DISP_E_UNKNOWNNAME;
-        ids[0] = id;
-        return S_OK;
+        ids[0] = count == 1 ? FindMember(names[0]) : DISPID_UNKNOWN;
+        return ids[0] == DISPID_UNKNOWN ? DISP_E_UNKNOWNNAME : S_OK;
     }
 
 protected:

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Runs one test script with scripthost under Wine, in one of two ways:
-#   run-script.sh registered DLL SCRIPTHOST SCRIPT
-#     registers DLL for the run and removes the registration after it, so
-#     that the script can create the library's objects by ProgID
-#   run-script.sh expect-failure REGEX SCRIPTHOST SCRIPT
-#     passes only when scripthost fails and its output matches REGEX: this
-#     proves that the runner reports a failure instead of passing it
+# Runs one test script with scripthost under Wine:
+#   run-script.sh registered DLL SCRIPTHOST SCRIPT  registers DLL for the run
+#     only, so that the script can create the library's objects by ProgID
+#   run-script.sh expect-failure REGEX SCRIPTHOST SCRIPT  passes only when
+#     scripthost fails with output matching REGEX (proves the runner fails)
 set -uo pipefail
 mode=$1 arg=$2 host=$3 script=$4
 run=$(dirname "$0")/../../scripts/wine-run.sh
