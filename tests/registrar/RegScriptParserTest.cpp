@@ -299,13 +299,12 @@ TEST_F(RegScriptParserTest, DeepNestingIsRefusedNotOverflowed)
     EXPECT_EQ(DISP_E_EXCEPTION, Run(deep, kUnregister));
 
     m_registry = MemoryRegistry();
-    std::string ok, closing;
-    for (int i = 0; i < CRegScriptParser::kMaxBlockDepth; ++i)
-        closing += " }";
-    ok = "HKCU";
-    for (int i = 0; i < CRegScriptParser::kMaxBlockDepth - 1; ++i)
+    std::string ok = "HKCU";
+    for (int i = 1; i < CRegScriptParser::kMaxBlockDepth; ++i)
         ok += " { K";
-    ok += " {" + closing;
+    ok += " {";
+    for (int i = 0; i < CRegScriptParser::kMaxBlockDepth; ++i)
+        ok += " }";
     EXPECT_EQ(S_OK, Run(ok, kRegister));
     EXPECT_EQ(S_OK, Run(ok, kUnregister));
     EXPECT_TRUE(m_registry.Dump().empty());
