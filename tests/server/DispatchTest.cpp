@@ -10,10 +10,10 @@
 // type-information holders are process-wide, so each test that depends on
 // their state empties them first.
 #include "FrameTestObjects.h"
+#include "server/ServerRegistration.h"
 
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
-#include "util/ErrorMacros.h"
 #include "util/ModuleInstance.h"
 
 #include <gtest/gtest.h>
@@ -51,15 +51,7 @@ public:
     PrivateClassesRoot(const PrivateClassesRoot&) = delete;
     PrivateClassesRoot& operator=(const PrivateClassesRoot&) = delete;
 
-    static HRESULT RegisterLibrary()
-    {
-        wchar_t path[MAX_PATH] = {};
-        if (!GetModuleFileNameW(ModuleInstance(), path, MAX_PATH))
-            return E_FAIL;
-        ComPtr<ITypeLib> library;
-        RETURN_IF_FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf()));
-        return RegisterTypeLib(library.Get(), path, nullptr);
-    }
+    static HRESULT RegisterLibrary() { return RegisterModuleTypeLib(ModuleInstance()); }
 
 private:
     std::wstring m_path;
@@ -102,8 +94,7 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args
 
 VARIANT Long(LONG value)
 {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v = {};
     v.vt = VT_I4;
     v.lVal = value;
     return v;
@@ -112,8 +103,7 @@ VARIANT Long(LONG value)
 // Not owned: the literal outlives the call.
 VARIANT Text(const wchar_t* text)
 {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v = {};
     v.vt = VT_BSTR;
     v.bstrVal = const_cast<BSTR>(text);
     return v;
@@ -265,8 +255,7 @@ TEST_F(Dispatch, InvokeReachesTheMemberAtItsPosition)
     EXPECT_EQ(L"put_MaxSize;put_PageCode;get_MaxSize;", m_upload->m_calls);
 
     m_upload->m_calls.clear();
-    VARIANT unknown;
-    VariantInit(&unknown);
+    VARIANT unknown = {};
     unknown.vt = VT_UNKNOWN;
     unknown.punkVal = static_cast<IUpload*>(m_upload.Get());
     EXPECT_EQ(S_OK, Call(m_upload.Get(), 0x60020000, DISPATCH_METHOD, {unknown}, nullptr));

@@ -22,16 +22,13 @@ LONG LockCount()
 class TestOuter : public IUnknown
 {
 public:
+    // Asked for any other interface, it answers with the inner object.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        if (!ppv)
-            return E_POINTER;
-        if (InlineIsEqualGUID(iid, IID_IUnknown)) {
-            *ppv = static_cast<IUnknown*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return m_inner ? m_inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+        if (!InlineIsEqualGUID(iid, IID_IUnknown))
+            return m_inner ? m_inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+        *ppv = this;
+        return AddRef(), S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
     ULONG STDMETHODCALLTYPE Release() override { return --m_count; }
