@@ -12,6 +12,12 @@
 
 #include <string>
 
+// The module lock count, which each live object of the frame holds one of.
+inline LONG LockCount()
+{
+    return _Module.GetLockCount();
+}
+
 class CTestUpload
     : public CComObjectRootEx<CComSingleThreadModel>,
       public CComCoClass<CTestUpload, &CLSID_Upload>,

@@ -12,11 +12,6 @@ namespace {
 
 using Creator = CTestUpload::_CreatorClass;
 
-LONG LockCount()
-{
-    return _Module.GetLockCount();
-}
-
 // An outer object that aggregates one inner object and counts its own
 // references, so that tests can see where AddRef and Release went.
 class TestOuter : public IUnknown
