@@ -192,30 +192,24 @@ TEST_F(Dispatch, NamesResolveWhateverTheirCase)
     struct Row
     {
         const char* label;
-        IDispatch* object;
         std::vector<const wchar_t*> names;
         HRESULT expected;
         std::vector<DISPID> ids;
     };
-    IDispatch* upload = m_upload.Get();
     const Row rows[] = {
-        {"Item", upload, {L"Item"}, S_OK, {0}},
-        {"item", upload, {L"item"}, S_OK, {0}},
-        {"MAXSIZE", upload, {L"MAXSIZE"}, S_OK, {2}},
-        {"OnStartPage", upload, {L"OnStartPage"}, S_OK, {0x60020000}},
-        {"unknown name", upload, {L"Missing"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
-        {"empty name", upload, {L""}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
-        {"member of the other interface",
-         upload,
-         {L"SaveAs"},
-         DISP_E_UNKNOWNNAME,
-         {DISPID_UNKNOWN}},
-        {"member and parameter", upload, {L"item", L"INDEX"}, S_OK, {0, 0}},
+        {"Item", {L"Item"}, S_OK, {0}},
+        {"item", {L"item"}, S_OK, {0}},
+        {"MAXSIZE", {L"MAXSIZE"}, S_OK, {2}},
+        {"OnStartPage", {L"OnStartPage"}, S_OK, {0x60020000}},
+        {"unknown name", {L"Missing"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"empty name", {L""}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"member of the other interface", {L"SaveAs"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"member and parameter", {L"item", L"INDEX"}, S_OK, {0, 0}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         std::vector<DISPID> ids;
-        EXPECT_EQ(row.expected, IdsOfNames(row.object, row.names, &ids));
+        EXPECT_EQ(row.expected, IdsOfNames(m_upload.Get(), row.names, &ids));
         EXPECT_EQ(row.ids, ids);
     }
 }
