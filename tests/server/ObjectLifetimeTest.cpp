@@ -37,11 +37,10 @@ class ObjectLifetime : public testing::Test
 protected:
     void SetUp() override
     {
-        CTestUpload::s_throwOnConstruction = false;
-        CTestUpload::s_touchSelfInTeardown = false;
         CTestUpload::s_destroyed = 0;
         m_baseLocks = LockCount();
     }
+    // The knobs are left as the other tests expect them.
     void TearDown() override
     {
         CTestUpload::s_throwOnConstruction = false;
