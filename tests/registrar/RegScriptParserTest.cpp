@@ -195,21 +195,9 @@ TEST_F(RegScriptParserTest, WritesEachValueType)
         {"binary odd digits", "B 'ABC'", E_FAIL, 0, {}},
         {"binary non-digits count as zero", "B 'zz'", S_OK, kRegBinary, {0x00}},
         {"binary empty", "B ''", S_OK, kRegBinary, {}},
-        {"multi-string",
-         "m 'one\\0two'",
-         S_OK,
-         kRegMultiString,
-         {'o', 0, 'n', 0, 'e', 0, 0, 0, 't', 0, 'w', 0, 'o', 0, 0, 0, 0, 0}},
-        {"multi-string empty string ends it",
-         "M 'a\\0\\0b'",
-         S_OK,
-         kRegMultiString,
-         {'a', 0, 0, 0, 0, 0}},
-        {"multi-string backslash kept",
-         "M 'a\\b'",
-         S_OK,
-         kRegMultiString,
-         {'a', 0, '\\', 0, 'b', 0, 0, 0, 0, 0}},
+        {"multi", "m 'ab\\0c'", S_OK, kRegMultiString, {'a', 0, 'b', 0, 0, 0, 'c', 0, 0, 0, 0, 0}},
+        {"multi ends at empty", "M 'a\\0\\0b'", S_OK, kRegMultiString, {'a', 0, 0, 0, 0, 0}},
+        {"backslash", "M 'a\\b'", S_OK, kRegMultiString, {'a', 0, '\\', 0, 'b', 0, 0, 0, 0, 0}},
         {"number", "d '4294967295'", S_OK, kRegDword, {0xFF, 0xFF, 0xFF, 0xFF}},
         {"number unconvertible writes zero", "D 'x1'", S_OK, kRegDword, {0, 0, 0, 0}},
         {"unknown letter", "q 'x'", DISP_E_EXCEPTION, 0, {}},
@@ -249,9 +237,8 @@ TEST_F(RegScriptParserTest, MalformedScriptsFail)
         {"empty key name", "HKCU { '' }", DISP_E_EXCEPTION},
         {"empty name after ForceRemove", "HKCU { ForceRemove '' }", DISP_E_EXCEPTION},
         {"val without equals", "HKCU { val V s 'x' }", DISP_E_EXCEPTION},
-        {"value name of 258", "HKCU { val " + std::string(258, 'v') + " = s 'x' }", S_OK},
-        {"value name of 259", "HKCU { val " + std::string(259, 'v') + " = s 'x' }",
-         DISP_E_EXCEPTION},
+        {"value name 258", "HKCU { val " + std::string(258, 'v') + " = s 'x' }", S_OK},
+        {"value name 259", "HKCU { val " + std::string(259, 'v') + " = s 'x' }", DISP_E_EXCEPTION},
         {"block after a value entry", "HKCU { A { val V = s 'x' { B } } }", DISP_E_EXCEPTION},
         {"block after Delete", "HKCU { Delete A { B } }", DISP_E_EXCEPTION},
         {"missing value", "HKCU { A = s", DISP_E_EXCEPTION},
@@ -299,13 +286,12 @@ TEST_F(RegScriptParserTest, DeepNestingIsRefusedNotOverflowed)
     EXPECT_EQ(DISP_E_EXCEPTION, Run(deep, kUnregister));
 
     m_registry = MemoryRegistry();
-    std::string ok, closing;
-    for (int i = 0; i < CRegScriptParser::kMaxBlockDepth; ++i)
-        closing += " }";
-    ok = "HKCU";
-    for (int i = 0; i < CRegScriptParser::kMaxBlockDepth - 1; ++i)
+    std::string ok = "HKCU";
+    for (int i = 1; i < CRegScriptParser::kMaxBlockDepth; ++i)
         ok += " { K";
-    ok += " {" + closing;
+    ok += " {";
+    for (int i = 0; i < CRegScriptParser::kMaxBlockDepth; ++i)
+        ok += " }";
     EXPECT_EQ(S_OK, Run(ok, kRegister));
     EXPECT_EQ(S_OK, Run(ok, kUnregister));
     EXPECT_TRUE(m_registry.Dump().empty());

@@ -10,10 +10,10 @@
 // type-information holders are process-wide, so each test that depends on
 // their state empties them first.
 #include "FrameTestObjects.h"
+#include "server/ServerRegistration.h"
 
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
-#include "util/ErrorMacros.h"
 #include "util/ModuleInstance.h"
 
 #include <gtest/gtest.h>
@@ -51,15 +51,7 @@ public:
     PrivateClassesRoot(const PrivateClassesRoot&) = delete;
     PrivateClassesRoot& operator=(const PrivateClassesRoot&) = delete;
 
-    static HRESULT RegisterLibrary()
-    {
-        wchar_t path[MAX_PATH] = {};
-        if (!GetModuleFileNameW(ModuleInstance(), path, MAX_PATH))
-            return E_FAIL;
-        ComPtr<ITypeLib> library;
-        RETURN_IF_FAILED(LoadTypeLibEx(path, REGKIND_NONE, library.ReleaseAndGetAddressOf()));
-        return RegisterTypeLib(library.Get(), path, nullptr);
-    }
+    static HRESULT RegisterLibrary() { return RegisterModuleTypeLib(ModuleInstance()); }
 
 private:
     std::wstring m_path;
@@ -102,8 +94,7 @@ HRESULT Call(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args
 
 VARIANT Long(LONG value)
 {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v = {};
     v.vt = VT_I4;
     v.lVal = value;
     return v;
@@ -112,8 +103,7 @@ VARIANT Long(LONG value)
 // Not owned: the literal outlives the call.
 VARIANT Text(const wchar_t* text)
 {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v = {};
     v.vt = VT_BSTR;
     v.bstrVal = const_cast<BSTR>(text);
     return v;
@@ -202,30 +192,24 @@ TEST_F(Dispatch, NamesResolveWhateverTheirCase)
     struct Row
     {
         const char* label;
-        IDispatch* object;
         std::vector<const wchar_t*> names;
         HRESULT expected;
         std::vector<DISPID> ids;
     };
-    IDispatch* upload = m_upload.Get();
     const Row rows[] = {
-        {"Item", upload, {L"Item"}, S_OK, {0}},
-        {"item", upload, {L"item"}, S_OK, {0}},
-        {"MAXSIZE", upload, {L"MAXSIZE"}, S_OK, {2}},
-        {"OnStartPage", upload, {L"OnStartPage"}, S_OK, {0x60020000}},
-        {"unknown name", upload, {L"Missing"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
-        {"empty name", upload, {L""}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
-        {"member of the other interface",
-         upload,
-         {L"SaveAs"},
-         DISP_E_UNKNOWNNAME,
-         {DISPID_UNKNOWN}},
-        {"member and parameter", upload, {L"item", L"INDEX"}, S_OK, {0, 0}},
+        {"Item", {L"Item"}, S_OK, {0}},
+        {"item", {L"item"}, S_OK, {0}},
+        {"MAXSIZE", {L"MAXSIZE"}, S_OK, {2}},
+        {"OnStartPage", {L"OnStartPage"}, S_OK, {0x60020000}},
+        {"unknown name", {L"Missing"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"empty name", {L""}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"member of the other interface", {L"SaveAs"}, DISP_E_UNKNOWNNAME, {DISPID_UNKNOWN}},
+        {"member and parameter", {L"item", L"INDEX"}, S_OK, {0, 0}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         std::vector<DISPID> ids;
-        EXPECT_EQ(row.expected, IdsOfNames(row.object, row.names, &ids));
+        EXPECT_EQ(row.expected, IdsOfNames(m_upload.Get(), row.names, &ids));
         EXPECT_EQ(row.ids, ids);
     }
 }
@@ -265,8 +249,7 @@ TEST_F(Dispatch, InvokeReachesTheMemberAtItsPosition)
     EXPECT_EQ(L"put_MaxSize;put_PageCode;get_MaxSize;", m_upload->m_calls);
 
     m_upload->m_calls.clear();
-    VARIANT unknown;
-    VariantInit(&unknown);
+    VARIANT unknown = {};
     unknown.vt = VT_UNKNOWN;
     unknown.punkVal = static_cast<IUpload*>(m_upload.Get());
     EXPECT_EQ(S_OK, Call(m_upload.Get(), 0x60020000, DISPATCH_METHOD, {unknown}, nullptr));

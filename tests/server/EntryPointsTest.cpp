@@ -1,36 +1,23 @@
 // The exported entry points of the built TavrinUpload.dll, loaded afresh by
 // each test, so that every test starts from a library that was just loaded:
 // nothing cached, lock count 0.
-#include "TavrinUpload_h.h"
-#include "util/ComPtr.h"
-#include "util/Handles.h"
+#include "support/BuiltDll.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using CanUnloadNowFunc = HRESULT(STDAPICALLTYPE*)();
-using GetClassObjectFunc = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-
-// The library as a client process sees it through its exports.
-class Library
+// The built library, with its class-object export also reachable directly
+// for the answers that BuiltDll::Create does not show.
+class Library : public BuiltDll
 {
 public:
-    Library() : m_module(LoadLibraryW(L"" TAVRIN_DLL_PATH))
-    {
-        if (!m_module)
-            return;
-        m_canUnloadNow = reinterpret_cast<CanUnloadNowFunc>(
-            reinterpret_cast<void*>(GetProcAddress(m_module.Get(), "DllCanUnloadNow")));
-        m_getClassObject = reinterpret_cast<GetClassObjectFunc>(
-            reinterpret_cast<void*>(GetProcAddress(m_module.Get(), "DllGetClassObject")));
-    }
-
-    bool Loaded() const { return m_canUnloadNow && m_getClassObject; }
-    HRESULT CanUnloadNow() const { return m_canUnloadNow(); }
+    Library() : BuiltDll(L"" TAVRIN_DLL_PATH) {}
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** ppv) const
     {
-        return m_getClassObject(clsid, iid, ppv);
+        using GetClassObjectFunc = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        return reinterpret_cast<GetClassObjectFunc>(reinterpret_cast<void*>(GetProcAddress(
+            GetModuleHandleW(L"TavrinUpload.dll"), "DllGetClassObject")))(clsid, iid, ppv);
     }
     ComPtr<IClassFactory> Factory(REFCLSID clsid) const
     {
@@ -39,12 +26,6 @@ public:
                                        reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf())));
         return factory;
     }
-    void Unload() { m_module.Reset(); }
-
-private:
-    ModuleHolder m_module;
-    CanUnloadNowFunc m_canUnloadNow = nullptr;
-    GetClassObjectFunc m_getClassObject = nullptr;
 };
 
 class EntryPoints : public testing::Test
@@ -59,34 +40,22 @@ protected:
     Library m_library;
 };
 
+template <class T> void HoldsTheLibraryUntilItsLastRelease(const Library& library, REFCLSID clsid)
+{
+    ComPtr<T> object;
+    ASSERT_EQ(S_OK, library.Create(clsid, &object));
+    EXPECT_EQ(S_FALSE, library.CanUnloadNow());
+    ComPtr<T> second = object;
+    object.Reset();
+    EXPECT_EQ(S_FALSE, library.CanUnloadNow());
+    second.Reset();
+    EXPECT_EQ(S_OK, library.CanUnloadNow());
+}
+
 TEST_F(EntryPoints, LiveObjectHoldsTheLibraryUntilItsLastRelease)
 {
-    struct Row
-    {
-        const char* label;
-        const CLSID& clsid;
-        const IID& iid;
-    };
-    const Row rows[] = {
-        {"Upload", CLSID_Upload, IID_IUpload},
-        {"UploadFile", CLSID_UploadFile, IID_IUploadFile},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
-        ComPtr<IClassFactory> factory = m_library.Factory(row.clsid);
-        ASSERT_TRUE(factory);
-        ComPtr<IUnknown> object;
-        ASSERT_EQ(S_OK,
-                  factory->CreateInstance(
-                      nullptr, row.iid, reinterpret_cast<void**>(object.ReleaseAndGetAddressOf())));
-        factory.Reset();
-        EXPECT_EQ(S_FALSE, m_library.CanUnloadNow());
-        ComPtr<IUnknown> second = object;
-        object.Reset();
-        EXPECT_EQ(S_FALSE, m_library.CanUnloadNow());
-        second.Reset();
-        EXPECT_EQ(S_OK, m_library.CanUnloadNow());
-    }
+    HoldsTheLibraryUntilItsLastRelease<IUpload>(m_library, CLSID_Upload);
+    HoldsTheLibraryUntilItsLastRelease<IUploadFile>(m_library, CLSID_UploadFile);
 }
 
 TEST_F(EntryPoints, ClassObjectReferenceHoldsTheLibraryButTheCachedOneDoesNot)
@@ -191,28 +160,29 @@ TEST(EntryPointsRace, TwoThreadsAskingAtOnceGetOneClassObject)
     constexpr int kRounds = 20;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE(round);
-        Library library;
-        ASSERT_TRUE(library.Loaded());
-        HandleHolder start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        ASSERT_NE(nullptr, start.Get());
-        Racer racers[2] = {{&library, start.Get()}, {&library, start.Get()}};
-        HandleHolder threads[2];
-        for (int i = 0; i < 2; ++i) {
-            threads[i] = HandleHolder(CreateThread(nullptr, 0, Race, &racers[i], 0, nullptr));
-            ASSERT_NE(nullptr, threads[i].Get());
+        {
+            Library library;
+            ASSERT_TRUE(library.Loaded());
+            HandleHolder start(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            ASSERT_NE(nullptr, start.Get());
+            Racer racers[2] = {{&library, start.Get()}, {&library, start.Get()}};
+            HandleHolder threads[2];
+            for (int i = 0; i < 2; ++i) {
+                threads[i] = HandleHolder(CreateThread(nullptr, 0, Race, &racers[i], 0, nullptr));
+                ASSERT_NE(nullptr, threads[i].Get());
+            }
+            SetEvent(start.Get());
+            HANDLE handles[2] = {threads[0].Get(), threads[1].Get()};
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, handles, TRUE, 10000));
+            EXPECT_EQ(S_OK, racers[0].hr);
+            EXPECT_EQ(S_OK, racers[1].hr);
+            EXPECT_EQ(racers[0].got, racers[1].got);
+            for (Racer& racer : racers) {
+                if (racer.got)
+                    racer.got->Release();
+            }
+            EXPECT_EQ(S_OK, library.CanUnloadNow());
         }
-        SetEvent(start.Get());
-        HANDLE handles[2] = {threads[0].Get(), threads[1].Get()};
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, handles, TRUE, 10000));
-        EXPECT_EQ(S_OK, racers[0].hr);
-        EXPECT_EQ(S_OK, racers[1].hr);
-        EXPECT_EQ(racers[0].got, racers[1].got);
-        for (Racer& racer : racers) {
-            if (racer.got)
-                racer.got->Release();
-        }
-        EXPECT_EQ(S_OK, library.CanUnloadNow());
-        library.Unload();
         ASSERT_EQ(nullptr, GetModuleHandleW(L"TavrinUpload.dll"))
             << "the next round would not start from a fresh library";
     }

@@ -12,6 +12,12 @@
 
 #include <string>
 
+// The module lock count, which each live object of the frame holds one of.
+inline LONG LockCount()
+{
+    return _Module.GetLockCount();
+}
+
 class CTestUpload
     : public CComObjectRootEx<CComSingleThreadModel>,
       public CComCoClass<CTestUpload, &CLSID_Upload>,
@@ -46,59 +52,50 @@ public:
 
     HRESULT STDMETHODCALLTYPE OnStartPage(IUnknown* piUnk) override
     {
-        m_calls += L"OnStartPage;";
         m_startPageArg = piUnk;
-        return S_OK;
+        return Record(L"OnStartPage;");
     }
-    HRESULT STDMETHODCALLTYPE OnEndPage() override
-    {
-        m_calls += L"OnEndPage;";
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE OnEndPage() override { return Record(L"OnEndPage;"); }
     HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, VARIANT* pVal) override
     {
-        m_calls += L"Item;";
         m_itemIndex.Clear();
         VariantCopy(m_itemIndex.Get(), &index);
         pVal->vt = VT_I4;
         pVal->lVal = 4242;
-        return S_OK;
+        return Record(L"Item;");
     }
-    HRESULT STDMETHODCALLTYPE get_Count(LONG* pVal) override
-    {
-        m_calls += L"Count;";
-        *pVal = 3;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* pVal) override { return Set(pVal, 3, L"Count;"); }
     HRESULT STDMETHODCALLTYPE get_MaxSize(LONG* pVal) override
     {
-        m_calls += L"get_MaxSize;";
-        *pVal = m_maxSize;
-        return S_OK;
+        return Set(pVal, m_maxSize, L"get_MaxSize;");
     }
     HRESULT STDMETHODCALLTYPE put_MaxSize(LONG newVal) override
     {
-        m_calls += L"put_MaxSize;";
-        m_maxSize = newVal;
-        return S_OK;
+        return Set(&m_maxSize, newVal, L"put_MaxSize;");
     }
     HRESULT STDMETHODCALLTYPE get_PageCode(LONG* pVal) override
     {
-        m_calls += L"get_PageCode;";
-        *pVal = m_pageCode;
-        return S_OK;
+        return Set(pVal, m_pageCode, L"get_PageCode;");
     }
     HRESULT STDMETHODCALLTYPE put_PageCode(LONG newVal) override
     {
-        m_calls += L"put_PageCode;";
-        m_pageCode = newVal;
-        return S_OK;
+        return Set(&m_pageCode, newVal, L"put_PageCode;");
     }
     HRESULT STDMETHODCALLTYPE get_About(BSTR* pVal) override
     {
-        m_calls += L"About;";
         *pVal = SysAllocString(L"about");
-        return *pVal ? S_OK : E_OUTOFMEMORY;
+        return *pVal ? Record(L"About;") : E_OUTOFMEMORY;
+    }
+
+    HRESULT Record(const wchar_t* call)
+    {
+        m_calls += call;
+        return S_OK;
+    }
+    HRESULT Set(LONG* target, LONG value, const wchar_t* call)
+    {
+        *target = value;
+        return Record(call);
     }
 
     std::wstring m_calls;

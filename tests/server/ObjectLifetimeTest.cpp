@@ -12,26 +12,18 @@ namespace {
 
 using Creator = CTestUpload::_CreatorClass;
 
-LONG LockCount()
-{
-    return _Module.GetLockCount();
-}
-
 // An outer object that aggregates one inner object and counts its own
 // references, so that tests can see where AddRef and Release went.
 class TestOuter : public IUnknown
 {
 public:
+    // Asked for any other interface, it answers with the inner object.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        if (!ppv)
-            return E_POINTER;
-        if (InlineIsEqualGUID(iid, IID_IUnknown)) {
-            *ppv = static_cast<IUnknown*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return m_inner ? m_inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+        if (!InlineIsEqualGUID(iid, IID_IUnknown))
+            return m_inner ? m_inner->QueryInterface(iid, ppv) : E_NOINTERFACE;
+        *ppv = this;
+        return AddRef(), S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_count; }
     ULONG STDMETHODCALLTYPE Release() override { return --m_count; }
@@ -45,11 +37,10 @@ class ObjectLifetime : public testing::Test
 protected:
     void SetUp() override
     {
-        CTestUpload::s_throwOnConstruction = false;
-        CTestUpload::s_touchSelfInTeardown = false;
         CTestUpload::s_destroyed = 0;
         m_baseLocks = LockCount();
     }
+    // The knobs are left as the other tests expect them.
     void TearDown() override
     {
         CTestUpload::s_throwOnConstruction = false;

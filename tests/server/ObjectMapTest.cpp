@@ -51,11 +51,6 @@ TEST_ENTRY(CLSID_Upload)
 TEST_ENTRY(CLSID_UploadFile)
 END_OBJECT_MAP()
 
-LONG LockCount()
-{
-    return _Module.GetLockCount();
-}
-
 class ObjectMap : public testing::Test
 {
 protected:

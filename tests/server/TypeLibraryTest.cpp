@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <oleauto.h>
 #include <sstream>
 #include <string>
@@ -59,23 +60,13 @@ std::string Help(BSTR help)
 
 std::string TypeName(const TYPEDESC& type)
 {
-    switch (type.vt) {
-    case VT_PTR:
+    if (type.vt == VT_PTR)
         return TypeName(*type.lptdesc) + "*";
-    case VT_I4:
-        return "long";
-    case VT_BSTR:
-        return "BSTR";
-    case VT_BOOL:
-        return "VARIANT_BOOL";
-    case VT_VARIANT:
-        return "VARIANT";
-    case VT_UNKNOWN:
-        return "IUnknown*";
-    case VT_HRESULT:
-        return "HRESULT";
-    }
-    return "vt" + std::to_string(type.vt);
+    const std::map<VARTYPE, std::string> names = {
+        {VT_I4, "long"},         {VT_BSTR, "BSTR"},         {VT_BOOL, "VARIANT_BOOL"},
+        {VT_VARIANT, "VARIANT"}, {VT_UNKNOWN, "IUnknown*"}, {VT_HRESULT, "HRESULT"}};
+    const auto found = names.find(type.vt);
+    return found != names.end() ? found->second : "vt" + std::to_string(type.vt);
 }
 
 std::string ParamFlags(const PARAMDESC& param)
