@@ -169,6 +169,7 @@ TEST_F(RegScriptParserTest, NoRemoveKeepsKeyAndValue)
     EXPECT_EQ("k", String("HKCU\\Keep"));
     EXPECT_EQ("v", String("HKCU\\Keep", "V"));
     EXPECT_EQ("<none>", String("HKCU\\Keep", "W"));
+    EXPECT_EQ(S_OK, Run(script, kUnregister)) << "a value already gone is no failure";
 }
 
 TEST_F(RegScriptParserTest, EqualsInsideAKeyNameIsNoDefaultValue)
