@@ -1,6 +1,6 @@
 // The three host objects of HostDouble. Each is a member of the shared state,
 // counts its references without ever deleting itself, and routes every member
-// that the Upload object must not call to State::Unexpected.
+// that the Upload object must not call to Unexpected.
 #include "support/HostDouble.h"
 
 #include "upload/AspHost.h"
@@ -11,18 +11,12 @@
 #include <fstream>
 #include <iterator>
 
-// A member that the Upload object must never call. ReportUnexpected is
-// defined once the state, which holds the host objects, is complete.
-HRESULT ReportUnexpected(HostDouble::State* state, const char* member);
+// A member that the Upload object must never call.
 #define TU_HOST_STUB(name, params)                                                                 \
     STDMETHODIMP name params override                                                              \
     {                                                                                              \
-        return ReportUnexpected(m_state, #name);                                                   \
+        return Unexpected(#name);                                                                  \
     }
-
-class ContextObject;
-class RequestObject;
-class ResponseObject;
 
 // Reference counting and the IUnknown of one host object.
 template <class Interface> class HostObjectBase : public Interface
@@ -49,6 +43,9 @@ public:
     TU_HOST_STUB(Invoke, (DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*))
 
     long References() const noexcept { return m_refs; }
+    // Hands the member to the double's handler; defined once the state,
+    // which holds the host objects, is complete.
+    HRESULT Unexpected(const char* member);
 
 protected:
     HostDouble::State* m_state;
@@ -126,12 +123,6 @@ struct HostDouble::State
           request(this, IID_IRequest, "IRequest"), response(this, IID_IResponse, "IResponse")
     {}
 
-    HRESULT Unexpected(const char* member)
-    {
-        if (host.m_unexpected)
-            host.m_unexpected(member);
-        return E_NOTIMPL;
-    }
     void Log(const char* member) { host.m_calls.emplace_back(member); }
     HRESULT FillResult(int chunk, int32_t asked, VARIANT* result, int32_t* delivered);
 
@@ -143,9 +134,11 @@ struct HostDouble::State
     int reads = 0;
 };
 
-HRESULT ReportUnexpected(HostDouble::State* state, const char* member)
+template <class Interface> HRESULT HostObjectBase<Interface>::Unexpected(const char* member)
 {
-    return state->Unexpected(member);
+    if (m_state->host.m_unexpected)
+        m_state->host.m_unexpected(member);
+    return E_NOTIMPL;
 }
 
 template <class Interface>
@@ -159,7 +152,7 @@ STDMETHODIMP HostObjectBase<Interface>::QueryInterface(REFIID riid, void** out)
         if (FAILED(m_state->host.m_faults.contextQuery))
             return m_state->host.m_faults.contextQuery;
     } else if (riid != IID_IUnknown) {
-        m_state->Unexpected("QueryInterface for another interface");
+        Unexpected("QueryInterface for another interface");
         return E_NOINTERFACE;
     }
     *out = static_cast<Interface*>(this);
@@ -242,13 +235,7 @@ HRESULT HostDouble::State::FillResult(int chunk, int32_t askedCount, VARIANT* re
     SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(n));
     if (!array)
         return E_OUTOFMEMORY;
-    void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data))) {
-        SafeArrayDestroy(array);
-        return E_FAIL;
-    }
-    std::copy_n(body.data() + served, n, static_cast<uint8_t*>(data));
-    SafeArrayUnaccessData(array);
+    std::copy_n(body.data() + served, n, static_cast<uint8_t*>(array->pvData));
     served += n;
     result->vt = VT_ARRAY | VT_UI1;
     result->parray = array;
@@ -263,9 +250,9 @@ STDMETHODIMP RequestObject::BinaryRead(VARIANT* count, VARIANT* result)
     if (!count || !result)
         return E_POINTER;
     if (count->vt != VT_I4)
-        return m_state->Unexpected("BinaryRead with a count that is not VT_I4");
+        return Unexpected("BinaryRead with a count that is not VT_I4");
     if (result->vt != VT_EMPTY)
-        return m_state->Unexpected("BinaryRead into a result that is not empty");
+        return Unexpected("BinaryRead into a result that is not empty");
     const int32_t askedCount = count->lVal;
     m_state->host.m_asked.push_back(askedCount);
     if (chunk == m_state->host.m_faults.readFailsAtChunk)
@@ -275,7 +262,7 @@ STDMETHODIMP RequestObject::BinaryRead(VARIANT* count, VARIANT* result)
     if (FAILED(hr))
         return hr;
     m_state->host.m_chunkSizes.push_back(delivered);
-    if (m_state->host.m_faults.writeBack == CountWriteBack::Delivered)
+    if (!m_state->host.m_faults.keepAskedCount)
         count->lVal = delivered;
     return S_OK;
 }

@@ -35,13 +35,6 @@ enum class ReadResult
     ShortArray,    // VT_ARRAY | VT_I2 of count / 2 elements
 };
 
-// What BinaryRead writes back into the count it was given.
-enum class CountWriteBack
-{
-    Delivered, // the number of bytes in the result, as a real host does
-    Asked,     // leaves the asked count: claims more than it delivered
-};
-
 struct HostFaults
 {
     // QueryInterface for IScriptingContext, get_Request and get_Response
@@ -62,7 +55,9 @@ struct HostFaults
     ReadResult wrongResult = ReadResult::Int4;
     // At most this many bytes per BinaryRead (short chunks); 0 = as asked.
     int32_t chunkLimit = 0;
-    CountWriteBack writeBack = CountWriteBack::Delivered;
+    // BinaryRead leaves the asked count in place, claiming more than it
+    // delivered; a real host writes back the bytes in the result.
+    bool keepAskedCount = false;
 };
 
 class HostDouble

@@ -26,12 +26,6 @@ const std::vector<BodyPart> kThreeParts = {
 class UploadObjectTest : public UploadTest
 {
 protected:
-    HRESULT Load(const std::wstring& path)
-    {
-        BstrHolder text(SysAllocString(path.c_str()));
-        return m_upload->LoadBodyFromFile(text.Get());
-    }
-
     TempDir m_dir;
 };
 
@@ -134,7 +128,8 @@ TEST_F(UploadObjectTest, LoadedBodyReturnsThePageCodeToAutomatic)
     const std::wstring path = m_dir.Path(L"body");
     ASSERT_TRUE(WriteWholeFile(path, MultipartBody(kThreeParts)));
     ASSERT_EQ(S_OK, m_upload->put_PageCode(936));
-    ASSERT_EQ(S_OK, Load(path));
+    BstrHolder pathText(SysAllocString(path.c_str()));
+    ASSERT_EQ(S_OK, m_upload->LoadBodyFromFile(pathText.Get()));
     EXPECT_EQ(65535, PageCode());
     EXPECT_EQ(3, Count());
 }

@@ -24,17 +24,6 @@ std::vector<uint8_t> MultipartBody(size_t total)
     return std::vector<uint8_t>(text.begin(), text.end());
 }
 
-std::vector<uint8_t> Bytes(const std::string& text)
-{
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-std::string ContentOf(CUploadRequest& request, int32_t index)
-{
-    const CAspUploadFormField& field = *request.Body()->Fields().ElementAt(index);
-    return std::string(reinterpret_cast<const char*>(field.data), field.size);
-}
-
 class UploadRequestTest : public testing::Test
 {
 protected:
@@ -110,7 +99,7 @@ const FailureRow kFailureRows[] = {
     {"body cut short",
      [](HostFaults& f, CUploadRequest&) {
          f.chunkLimit = 1000;
-         f.writeBack = CountWriteBack::Asked;
+         f.keepAskedCount = true;
      },
      DISP_E_EXCEPTION, L"Invalid upload file format", After::DiscardedMarkClear, S_FALSE, 0},
 };
@@ -175,7 +164,9 @@ TEST_F(UploadRequestTest, BodyArrivesInChunksOfTheFixedSize)
     EXPECT_EQ(600000, m_request.Body()->BodyCapacity());
     ASSERT_EQ(1, m_request.Count());
     const size_t contentSize = 600000 - kHead.size() - kTail.size();
-    EXPECT_EQ(std::string(contentSize, 'q'), ContentOf(m_request, 0));
+    const CAspUploadFormField& field = *m_request.Body()->Fields().ElementAt(0);
+    EXPECT_EQ(std::string(contentSize, 'q'),
+              std::string(reinterpret_cast<const char*>(field.data), field.size));
 }
 
 TEST_F(UploadRequestTest, SizeLimitIsComparedSignedBeforeAnyRead)
@@ -253,8 +244,9 @@ TEST_F(UploadRequestTest, SuccessfulParseIsNotRepeated)
     // The first line is a bare "--", so no delimiter is found and there are
     // no items; parsing again from where that search stopped would find
     // the delimiter on the next line and change the answer.
-    m_host.SetBody(Bytes("--\r\n--XYZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n"
-                         "1\r\n--XYZ--\r\n"));
+    const std::string body =
+        "--\r\n--XYZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--XYZ--\r\n";
+    m_host.SetBody({body.begin(), body.end()});
     StartPage();
     EXPECT_EQ(S_FALSE, m_request.ReadAndParse());
     EXPECT_EQ(0, m_request.Count());
