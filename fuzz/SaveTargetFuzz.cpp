@@ -40,12 +40,9 @@ bool IsDevice(Name name)
         if (name == Name(device, device + 3))
             return true;
     }
-    if (name.size() != 4)
-        return false;
     const Name port = name.substr(0, 3);
-    const bool portName = port == Name{'C', 'O', 'M'} || port == Name{'L', 'P', 'T'};
-    const WCHAR digit = name[3];
-    return portName &&
+    const WCHAR digit = name.size() == 4 ? name[3] : 0;
+    return (port == Name{'C', 'O', 'M'} || port == Name{'L', 'P', 'T'}) &&
            ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 

@@ -34,16 +34,13 @@ void SplitUnder(const uint8_t* data, int32_t size, int32_t pageCode)
         Check(body.Cursor() == 0 && body.DelimiterLength() == 0);
         return;
     }
-    Check(result == 1);
+    Check(result == 1 && body.DelimiterLength() == 0);
     Check(body.Cursor() >= 0 && body.Cursor() <= size);
-    Check(body.DelimiterLength() == 0);
     const uint8_t* previousEnd = begin;
     for (int32_t i = 0; i < body.Fields().GetSize(); ++i) {
         const CAspUploadFormField& field = *body.Fields().ElementAt(i);
-        Check(field.size >= 0);
-        Check(field.data >= previousEnd && field.data < end);
-        Check(field.size < end - field.data);
-        Check(field.data[field.size] == 0);
+        Check(field.size >= 0 && field.data >= previousEnd && field.data < end);
+        Check(field.size < end - field.data && field.data[field.size] == 0);
         previousEnd = field.data + field.size + 1;
         for (BSTR text : {field.name, field.fileName, field.contentType})
             Check(!text || text[SysStringLen(text)] == 0);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -51,9 +52,7 @@ TEST(RunScriptResource, ByNameRunsBothModesWithTheModuleVariables)
     DWORD size = sizeof bytes;
     ASSERT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, kTestKey, L"Bytes", RRF_RT_REG_BINARY,
                                           nullptr, bytes, &size));
-    EXPECT_EQ(2u, size);
-    EXPECT_EQ(0x0A, bytes[0]);
-    EXPECT_EQ(0x1B, bytes[1]);
+    EXPECT_EQ(std::vector<BYTE>({0x0A, 0x1B}), std::vector<BYTE>(bytes, bytes + size));
 
     ASSERT_EQ(S_OK, UpdateRegistryFromScript(L"TESTSCRIPT", false));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kTestKey));
@@ -123,10 +122,6 @@ TEST(ModuleTypeLib, FallsBackToTheTlbBesideTheFile)
     EXPECT_EQ(0, lstrcmpiW(tlb.c_str(), path.Get()));
 }
 
-} // namespace
-
-namespace {
-
 // Registration functions that record each call as "<tag><+|->" and fail
 // where a test says so.
 std::string g_calls;
@@ -155,20 +150,17 @@ TEST(ServerRegistration, WalksTheMapInOrderAndStopsAtTheFirstFailure)
 {
     struct Row
     {
-        const char* label;
         HRESULT (*walk)(ObjectMapEntry*);
         char failing;
         const char* calls;
     };
     const Row rows[] = {
-        {"register, first fails", RegisterClassesAndTypeLib, 'A', "A+"},
-        {"register, second fails", RegisterClassesAndTypeLib, 'B', "A+B+"},
-        {"register, last fails", RegisterClassesAndTypeLib, 'C', "A+B+C+"},
-        {"unregister, first fails", UnregisterClassesAndTypeLib, 'A', "A-"},
-        {"unregister, second fails", UnregisterClassesAndTypeLib, 'B', "A-B-"},
+        {RegisterClassesAndTypeLib, 'A', "A+"},     {RegisterClassesAndTypeLib, 'B', "A+B+"},
+        {RegisterClassesAndTypeLib, 'C', "A+B+C+"}, {UnregisterClassesAndTypeLib, 'A', "A-"},
+        {UnregisterClassesAndTypeLib, 'B', "A-B-"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
+        SCOPED_TRACE(row.calls);
         g_calls.clear();
         g_failingTag = row.failing;
         EXPECT_EQ(E_ACCESSDENIED, row.walk(g_recordingMap));
