@@ -256,6 +256,14 @@ TEST_F(RegScriptParserTest, FailedWriteIsReportedByTheStatusRule)
     EXPECT_FALSE(Has("HKCU\\A")) << "undone";
 }
 
+TEST_F(RegScriptParserTest, FailedDeleteIsReportedByTheStatusRule)
+{
+    ASSERT_EQ(S_OK, Run("HKCU { A }", kRegister));
+    m_registry.FailDeletes(5);
+    EXPECT_EQ(static_cast<HRESULT>(0x80070005), Run("HKCU { A }", kUnregister));
+    EXPECT_TRUE(Has("HKCU\\A"));
+}
+
 TEST_F(RegScriptParserTest, DeepNestingIsRefusedNotOverflowed)
 {
     std::string deep = "HKCU ";

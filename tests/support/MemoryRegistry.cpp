@@ -144,6 +144,8 @@ LONG MemoryRegistry::DeleteValue(RegKey key, LPCWSTR name)
 
 LONG MemoryRegistry::DeleteKey(RegKey parent, LPCWSTR name)
 {
+    if (m_failDeletes != 0)
+        return m_failDeletes;
     std::shared_ptr<Node> node;
     if (const LONG error = LiveNodeOf(parent, node))
         return error;

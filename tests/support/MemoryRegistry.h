@@ -49,6 +49,8 @@ public:
     size_t OpenHandles() const { return m_handles.size(); }
     // Makes every later SetValue fail with `error` (0 lets them succeed).
     void FailWrites(LONG error) { m_failWrites = error; }
+    // Makes every later DeleteKey fail with `error` (0 lets them succeed).
+    void FailDeletes(LONG error) { m_failDeletes = error; }
 
 private:
     struct NameLess
@@ -84,4 +86,5 @@ private:
     std::map<uintptr_t, std::shared_ptr<Node>> m_handles;
     uintptr_t m_nextHandle = 0x100;
     LONG m_failWrites = 0;
+    LONG m_failDeletes = 0;
 };
