@@ -1,0 +1,66 @@
+// The head of an HTTP/1.x request (request line and header fields) as the
+// development host reads it from a connection, and the framing decisions
+// taken from it before any body byte is read. Platform-neutral: bytes in,
+// values out, so that it builds natively for the sanitizers and the fuzzer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Largest request line plus header fields that the host accepts (431 above).
+constexpr size_t kMaxHeadBytes = 16 * 1024;
+
+struct HttpHeader
+{
+    std::string name;  // as sent
+    std::string value; // leading and trailing blanks removed
+};
+
+struct HttpHead
+{
+    std::string method; // "GET", "HEAD", "POST", ... as sent
+    std::string target; // the request target as sent
+    std::string path;   // the target before '?', still percent-encoded
+    std::string query;  // the target after the first '?', raw; "" when none
+    int versionMinor = 1; // HTTP/1.<versionMinor>
+    std::vector<HttpHeader> headers;
+
+    // The value of the first field of that name in any letter case, or null.
+    const std::string* Find(std::string_view name) const;
+};
+
+enum class HeadParse
+{
+    Incomplete, // no blank line yet and under the limit: read more
+    Complete,   // head parsed; headLength bytes belong to it
+    Malformed,  // 400
+    TooLarge,   // 431: no blank line within kMaxHeadBytes
+};
+
+// Looks for a complete head at the start of buffer. Accepts CRLF and bare LF
+// line ends and skips empty lines before the request line. On Complete,
+// head is filled and headLength is the number of bytes up to and including
+// the blank line; the rest of buffer is the start of the body.
+HeadParse ParseHttpHead(std::string_view buffer, HttpHead& head, size_t& headLength);
+
+// What the host does with a parsed head before reading its body.
+struct RequestFraming
+{
+    int refusal = 0;             // 0, or the status to answer without reading the body:
+                                 // 400, 411 (chunked), 413 (over the limit), 501 (method)
+    uint64_t contentLength = 0;  // the body's length
+    bool expectContinue = false; // "Expect: 100-continue" was sent
+    bool keepAlive = false;      // the client allows another request on the connection
+};
+
+// Methods served: GET, HEAD, POST (501 otherwise). A body is framed by
+// Content-Length only; Transfer-Encoding gets 411; a bad or repeated
+// differing Content-Length gets 400; more than maxRequestBytes gets 413.
+RequestFraming DecideFraming(const HttpHead& head, uint64_t maxRequestBytes);
+
+// "200 OK", "404 Not Found", ...: the status line's text for a code
+// (a generic one for codes without a registered phrase).
+std::string StatusText(int status);
