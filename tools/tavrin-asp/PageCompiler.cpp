@@ -4,10 +4,15 @@
 // origin of every line. One pass over each file's bytes; every search starts
 // where the previous one ended, so the work is linear in the bytes seen.
 //
-// Tolerances and choices, as IIS makes them:
+// Tolerances and choices:
 // - The first "%>" ends a script block, also inside a string literal of the
-//   code ("<% s = "%>" %>" ends after the first quote); write "%" & ">" in
-//   the script instead.
+//   code ("<% s = "%>" %>" ends after the first quote), as in IIS; write
+//   "%" & ">" in the script instead.
+// - "<%=" and "<%@" count only with nothing between "<%" and the sign. The
+//   expression is written as it stands, spaces included; "<%%>" writes
+//   nothing.
+// - The page is include depth 0; an include that would reach
+//   kMaxIncludeDepth fails, so kMaxIncludeDepth - 1 files may nest.
 // - Includes are expanded only in literal text; "<!-- #include" inside
 //   <% %> stays code. An HTML comment whose first word is "#include" (after
 //   optional whitespace, any letter case, followed by whitespace) must be a
