@@ -15,8 +15,8 @@ std::string Now()
     SYSTEMTIME t;
     GetLocalTime(&t);
     char text[32];
-    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay,
-             t.wHour, t.wMinute, t.wSecond);
+    snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
     return text;
 }
 

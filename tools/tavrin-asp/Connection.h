@@ -30,8 +30,7 @@ class SocketBody : public RequestBody
 public:
     SocketBody(Connection& connection, uint64_t length, FILE* recording) noexcept
         : m_connection(connection), m_remaining(length), m_recording(recording)
-    {
-    }
+    {}
     int64_t Read(void* buffer, uint32_t count) override;
     bool ClientConnected() override;
     // Reads and drops what the page left unread, up to limit bytes; true

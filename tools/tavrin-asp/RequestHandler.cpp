@@ -15,8 +15,8 @@ constexpr uint64_t kDrainLimit = 1 << 20;
 
 std::wstring Widen(const std::string& utf8)
 {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                         nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
     return wide;
@@ -144,9 +144,9 @@ std::string SimpleResponse(int status, const std::string& message, bool keepAliv
     const std::string body = "<!DOCTYPE html>\r\n<html><head><title>" + text +
                              "</title></head><body><h1>" + text + "</h1><p>" + message +
                              "</p></body></html>\r\n";
-    return "HTTP/1.1 " + text + "\r\nContent-Type: text/html\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n" + extraHeaders +
-           (keepAlive ? "" : "Connection: close\r\n") + "\r\n" + body;
+    return "HTTP/1.1 " + text +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n" + extraHeaders + (keepAlive ? "" : "Connection: close\r\n") + "\r\n" + body;
 }
 
 bool ServeRequest(Job& job, HandlerContext& context)
@@ -157,20 +157,22 @@ bool ServeRequest(Job& job, HandlerContext& context)
     LogEntry entry;
     entry.method = job.head.method.empty() ? "-" : job.head.method;
     entry.path = job.head.target.empty() ? "-" : job.head.target;
-    const RequestFraming framing = job.refusal ? RequestFraming{job.refusal, 0, false, false}
-                                               : DecideFraming(job.head, context.options.maxRequestBytes);
+    const RequestFraming framing = job.refusal
+                                       ? RequestFraming{job.refusal, 0, false, false}
+                                       : DecideFraming(job.head, context.options.maxRequestBytes);
     auto finish = [&](bool keepAlive) {
-        entry.milliseconds = static_cast<uint64_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                  started)
-                .count());
+        entry.milliseconds =
+            static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - started)
+                                      .count());
         WriteLogLine(entry);
         return keepAlive;
     };
     auto answer = [&](int status, const std::string& message, bool keepAlive) {
         const std::string response = SimpleResponse(status, message, keepAlive);
         entry.status = status;
-        entry.responseBytes = SendAll(socket, response.data(), response.size()) ? response.size() : 0;
+        entry.responseBytes =
+            SendAll(socket, response.data(), response.size()) ? response.size() : 0;
         return finish(keepAlive);
     };
     if (framing.refusal) {
@@ -185,7 +187,8 @@ bool ServeRequest(Job& job, HandlerContext& context)
         return answer(404, "The page cannot be found.", framing.keepAlive && bodyless);
     if (!EndsWithInsensitive(virtualPath, ".asp")) {
         if (job.head.method == "POST")
-            return answer(405, "Static files take GET and HEAD only.", framing.keepAlive && bodyless);
+            return answer(405, "Static files take GET and HEAD only.",
+                          framing.keepAlive && bodyless);
         entry.status = 200;
         const bool sent = SendStaticFile(socket, file, virtualPath, job.head.method == "HEAD",
                                          framing.keepAlive && bodyless, entry.responseBytes);

@@ -90,8 +90,8 @@ void Server::ReadHeads()
         const auto now = Clock::now();
         for (auto it = waiting.begin(); it != waiting.end();) {
             auto& connection = *it;
-            const bool ready = FD_ISSET(connection->socket.Get(), &readable) ||
-                               !connection->buffered.empty();
+            const bool ready =
+                FD_ISSET(connection->socket.Get(), &readable) || !connection->buffered.empty();
             if ((ready && ReadHead(connection)) || !connection) {
                 it = waiting.erase(it);
             } else if (TimedOut(*connection, now)) {
