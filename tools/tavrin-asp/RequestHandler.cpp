@@ -123,6 +123,7 @@ PageOutcome ServePage(Job& job, HandlerContext& context, const std::string& virt
         std::lock_guard<std::mutex> hold(context.worker.lock);
         context.worker.entry.method = job.head.method;
         context.worker.entry.path = job.head.target;
+        context.worker.started = std::chrono::steady_clock::now();
         context.worker.output = &output;
         context.worker.socket = connection.socket.Get();
     }

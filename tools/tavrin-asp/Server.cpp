@@ -243,9 +243,13 @@ void Server::Watch()
             watch.timedOut = true;
             worker->abandoned = true;
             const std::string answer = SimpleResponse(500, "script timed out", false);
-            worker->output->Abandon(answer);
-            shutdown(worker->socket, SD_BOTH);
             LogEntry entry = worker->entry;
+            entry.responseBytes = worker->output->Abandon(answer) ? answer.size() : 0;
+            shutdown(worker->socket, SD_BOTH);
+            entry.milliseconds = static_cast<uint64_t>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
+                                                                      worker->started)
+                    .count());
             entry.status = 500;
             entry.error = "script timed out after " + std::to_string(watch.timeoutSeconds) + " s";
             WriteLogLine(entry);
