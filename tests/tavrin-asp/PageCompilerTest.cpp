@@ -56,6 +56,12 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
          {"a"},
          {{0, 1}, {0, 1}, {0, 1}, {0, 1}},
          {"/p.asp"}},
+        {"white space after the directive writes nothing, so Option Explicit comes first",
+         {{"/p.asp", "<%@ Language=VBScript %>\r\n <% Option Explicit %>\r\nx"}},
+         " Option Explicit \r\nResponse.WriteBlock 0\r\n",
+         {"\r\nx"},
+         {{0, 2}, {0, 2}},
+         {"/p.asp"}},
         {"multi-line code keeps one origin per line, any line break",
          {{"/p.asp", "a\r\nb\n<%x\r\ny\nz\rw%>\n<%= 1 +\n2 %>"}},
          "Response.WriteBlock 0\r\nx\r\ny\r\nz\r\nw\r\nResponse.WriteBlock 1\r\n"

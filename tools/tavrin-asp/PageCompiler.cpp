@@ -25,6 +25,8 @@
 //   language only; other <script> tags stay literal text.
 #include "PageCompiler.h"
 
+#include <cstring>
+
 #include <map>
 #include <string_view>
 
@@ -481,6 +483,12 @@ bool Compiler::CompileFile(FileContext& file)
         if (!CompileScriptBlock(file, open, text.substr(open + 2, close - open - 2)))
             return false;
         pos = close + 2;
+        // The white space after the directive writes nothing, so that
+        // "<% Option Explicit %>" on the next line is the script's first
+        // statement, as VBScript requires.
+        if (file.index == 0 && open == m_directiveAt)
+            while (pos < text.size() && strchr(" \t\r\n", text[pos]))
+                ++pos;
     }
     return true;
 }
