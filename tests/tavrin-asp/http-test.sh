@@ -97,7 +97,7 @@ over_limit_shows_the_message)
   [[ -z $(ls "$saved") ]] || fail "something was saved" ;;
 client_gone_mid_upload_is_user_abort)
   head -c 5000000 /dev/urandom >"$saved.bin"
-  curl -s --limit-rate 1M --max-time 1 -F "file=@$saved.bin" "$base/save.asp?to=$to" >/dev/null
+  curl -s --limit-rate 700K --max-time 1.5 -F "file=@$saved.bin" "$base/save.asp?to=$to" >/dev/null
   for _ in $(seq 50); do
     grep -q "User abort upload" "$state/server.log" && break
     sleep 0.2

@@ -18,9 +18,10 @@ int64_t SocketBody::Read(void* buffer, uint32_t count)
     } else {
         const int piece = wanted > (1u << 30) ? (1 << 30) : static_cast<int>(wanted);
         const int n = recv(m_connection.socket.Get(), static_cast<char*>(buffer), piece, 0);
+        // The body is not complete, so a closed connection is a client gone.
         if (n <= 0) {
             m_gone = true;
-            return n == 0 ? 0 : -1;
+            return -1;
         }
         got = static_cast<size_t>(n);
     }

@@ -245,10 +245,12 @@ private:
             const uint32_t chunk =
                 static_cast<uint32_t>(std::min<size_t>(bytes.size() - done, 1u << 30));
             const int64_t got = body->Read(&bytes[done], chunk);
-            if (got < 0)
+            // A client that leaves in the middle of a read still gets its
+            // bytes delivered; IsClientConnected then reports it gone.
+            if (got < 0 && done == 0)
                 return Fail(HRESULT_FROM_WIN32(ERROR_NETNAME_DELETED),
                             L"The client disconnected while the request body was read.");
-            if (got == 0)
+            if (got <= 0)
                 break;
             done += static_cast<size_t>(got);
         }
