@@ -24,13 +24,13 @@ winpath() { echo "Z:${1//\//\\}"; }
 wine_prefix_ensure
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 "$WINE" "$system/regsvr32.exe" /s "$(winpath "$dll")" </dev/null
-"$WINE" "$exe" serve "$(winpath "$root/bench/http-upload/site")" --port 18100 --threads 8 \
+"$WINE" "$exe" serve "$(winpath "$root/bench/http-upload/site")" --port 18100 --threads 8 --max-request-bytes 200000000 \
   </dev/null >"$work/server.log" 2>&1 &
 server=$!
 node "$root/bench/http-upload/node-baseline.js" 18101 "$work/node" >/dev/null &
 baseline=$!
 trap 'kill $server $baseline 2>/dev/null; "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true' EXIT
-until grep -q "^tavrin-asp: " "$work/server.log"; do sleep 0.2; done
+until grep -qs "^tavrin-asp: " "$work/server.log"; do sleep 0.2; done
 sleep 0.5
 
 to=$(winpath "$work/tavrin" | sed 's/:/%3A/g; s/\\/%5C/g')

@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 // and the watchdog at running pages.
 constexpr long kPollMicroseconds = 50000;
 constexpr auto kWatchInterval = std::chrono::milliseconds(200);
+constexpr int kReceiveBufferBytes = 1 << 20;
 
 bool TimedOut(const Connection& connection, Clock::time_point now)
 {
@@ -124,6 +125,10 @@ void Server::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiting)
         BOOL noDelay = TRUE;
         setsockopt(connection->socket.Get(), IPPROTO_TCP, TCP_NODELAY,
                    reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+        // Large uploads arrive in fewer, larger reads.
+        int receiveBuffer = kReceiveBufferBytes;
+        setsockopt(connection->socket.Get(), SOL_SOCKET, SO_RCVBUF,
+                   reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
         SetBlocking(connection->socket.Get(), false);
         waiting.push_back(std::move(connection));
     }
