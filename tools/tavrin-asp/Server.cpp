@@ -7,6 +7,8 @@
 
 #include <objbase.h>
 
+#include <activscp.h>
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -24,6 +26,17 @@ constexpr int kReceiveBufferBytes = 1 << 20;
 bool TimedOut(const Connection& connection, Clock::time_point now)
 {
     return now - connection.waitingSince > std::chrono::seconds(kHeadTimeoutSeconds);
+}
+
+// Asks the running engine to stop the script, where the engine can; Wine's
+// answer E_NOTIMPL and the watchdog carries on without it.
+void Interrupt(PageWatch& watch)
+{
+    std::lock_guard<std::mutex> hold(watch.engineLock);
+    auto* engine = reinterpret_cast<IActiveScript*>(watch.engine.load());
+    if (engine)
+        engine->InterruptScriptThread(watch.scriptThreadId, nullptr,
+                                      SCRIPTINTERRUPT_RAISEEXCEPTION);
 }
 
 } // namespace
@@ -247,6 +260,7 @@ void Server::Watch()
                 continue;
             watch.timedOut = true;
             worker->abandoned = true;
+            Interrupt(watch);
             const std::string answer = SimpleResponse(500, "script timed out", false);
             LogEntry entry = worker->entry;
             entry.responseBytes = worker->output->Abandon(answer) ? answer.size() : 0;
