@@ -45,6 +45,8 @@ private:
     uint64_t m_received = 0;
     FILE* m_recording;
     bool m_gone = false;
+    uint64_t m_lastProbe = 0; // GetTickCount64() of the last look at the socket
+    static constexpr uint64_t kProbeIntervalMs = 50;
 };
 
 // The response side: sends straight to the socket. The watchdog may take it
