@@ -116,6 +116,14 @@ path_escapes_are_not_found)
     [[ $(status_of "$base$path") == 404 ]] || fail "$path was not refused"
   done
   [[ $(curl -s "$base/hello.txt") == "static text" ]] || fail "static file" ;;
+static_files_folders_and_keep_alive)
+  [[ $(curl -s -D - "$base/hello.txt" | tr -d '\r') == *"Content-Type: text/plain"*"static text" ]] ||
+    fail "content type"
+  [[ $(curl -s -o /dev/null -w '%{http_code} %{redirect_url}' "$base/inc?a=1") == 301\ */inc/?a=1 ]] ||
+    fail "folder without a slash"
+  # Two requests, one connection.
+  [[ $(curl -s -o /dev/null -o /dev/null -w '%{num_connects}' "$base/hello.txt" "$base/hello.asp") == 10 ]] ||
+    fail "keep-alive" ;;
 slow_heads_do_not_block_requests)
   # More stalled clients than workers; a normal request must still be served.
   for fd in 4 5 6 7; do

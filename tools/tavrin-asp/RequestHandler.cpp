@@ -40,34 +40,46 @@ bool IsFile(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+enum class Resolved
+{
+    Missing,
+    File,
+    FolderWithoutSlash, // answered with a redirect to the folder's URL with '/'
+};
+
 // Resolves a request path to a file under the root: a folder serves its
-// index.asp or index.html. False when there is nothing to serve.
-bool ResolveFile(const std::wstring& root, std::string& virtualPath, std::wstring& file)
+// index.asp or index.html. virtualPath becomes the decoded path of the file.
+Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::wstring& file)
 {
     std::string relative;
     if (!MapRequestPath(virtualPath, relative))
-        return false;
+        return Resolved::Missing;
     std::wstring path = root + L"\\" + Widen(relative);
     for (wchar_t& c : path)
         if (c == L'/')
             c = L'\\';
-    virtualPath = "/" + relative;
-    if (IsFolder(path)) {
-        if (path.back() != L'\\')
-            path += L'\\';
-        if (virtualPath.back() != '/')
-            virtualPath += '/';
-        for (const char* index : {"index.asp", "index.html"}) {
-            if (IsFile(path + Widen(index))) {
-                file = path + Widen(index);
-                virtualPath += index;
-                return true;
-            }
-        }
-        return false;
+    if (!IsFolder(path)) {
+        virtualPath = "/" + relative;
+        file = path;
+        return IsFile(path) ? Resolved::File : Resolved::Missing;
     }
-    file = path;
-    return IsFile(path);
+    // Relative links of a folder's page resolve against the folder only
+    // when its URL ends with '/'.
+    if (virtualPath.back() != '/')
+        return Resolved::FolderWithoutSlash;
+    virtualPath = "/" + relative;
+    if (path.back() != L'\\')
+        path += L'\\';
+    if (virtualPath.back() != '/')
+        virtualPath += '/';
+    for (const char* index : {"index.asp", "index.html"}) {
+        if (IsFile(path + Widen(index))) {
+            file = path + Widen(index);
+            virtualPath += index;
+            return Resolved::File;
+        }
+    }
+    return Resolved::Missing;
 }
 
 bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& virtualPath,
@@ -184,8 +196,23 @@ bool ServeRequest(Job& job, HandlerContext& context)
     std::string virtualPath = job.head.path;
     std::wstring file;
     const bool bodyless = framing.contentLength == 0;
-    if (!ResolveFile(context.options.root, virtualPath, file))
+    switch (ResolveFile(context.options.root, virtualPath, file)) {
+    case Resolved::Missing:
         return answer(404, "The page cannot be found.", framing.keepAlive && bodyless);
+    case Resolved::FolderWithoutSlash: {
+        const std::string location =
+            job.head.path + "/" + (job.head.query.empty() ? "" : "?" + job.head.query);
+        const std::string response =
+            SimpleResponse(301, "The folder is at " + location + ".", framing.keepAlive && bodyless,
+                           "Location: " + location + "\r\n");
+        entry.status = 301;
+        entry.responseBytes =
+            SendAll(socket, response.data(), response.size()) ? response.size() : 0;
+        return finish(framing.keepAlive && bodyless);
+    }
+    case Resolved::File:
+        break;
+    }
     if (!EndsWithInsensitive(virtualPath, ".asp")) {
         if (job.head.method == "POST")
             return answer(405, "Static files take GET and HEAD only.",

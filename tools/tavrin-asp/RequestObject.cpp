@@ -266,7 +266,8 @@ private:
         RequestBody* body = m_state->request.body;
         done = 0;
         while (body && done < count) {
-            const uint32_t chunk = static_cast<uint32_t>(std::min<uint64_t>(count - done, 1u << 30));
+            const uint32_t chunk =
+                static_cast<uint32_t>(std::min<uint64_t>(count - done, 1u << 30));
             const int64_t got = body->Read(target + done, chunk);
             // A client that leaves in the middle of a read still gets its
             // bytes delivered; IsClientConnected then reports it gone.

@@ -221,7 +221,13 @@ void Server::WorkerLoop(std::shared_ptr<Worker> worker)
             m_jobs.pop_front();
         }
         worker->watch.timeoutSeconds = m_options.scriptTimeout;
-        const bool carryOn = ServeRequest(job, context);
+        bool carryOn = false;
+        try {
+            carryOn = ServeRequest(job, context);
+        } catch (const std::exception& e) {
+            // Out of memory while serving: this connection ends, the server goes on.
+            WriteServerLine(std::string("tavrin-asp: request failed: ") + e.what());
+        }
         {
             std::lock_guard<std::mutex> hold(worker->lock);
             if (worker->abandoned)
@@ -265,10 +271,10 @@ void Server::Watch()
             LogEntry entry = worker->entry;
             entry.responseBytes = worker->output->Abandon(answer) ? answer.size() : 0;
             shutdown(worker->socket, SD_BOTH);
-            entry.milliseconds = static_cast<uint64_t>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                                      worker->started)
-                    .count());
+            entry.milliseconds =
+                static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          Clock::now() - worker->started)
+                                          .count());
             entry.status = 500;
             entry.error = "script timed out after " + std::to_string(watch.timeoutSeconds) + " s";
             WriteLogLine(entry);
