@@ -1,11 +1,11 @@
 <%@ Language=VBScript CodePage=65001 %>
+<% Option Explicit ' first: it must come before any other statement, the include's too %>
 <!-- #include file="inc/safe-save.inc" -->
 <%
 ' Saving with the helpers of inc/safe-save.inc: every file is checked
 ' (extension, image content), saved under a name of its own that never
 ' replaces another file, outside the served folder; the page says for each
 ' file what it did, and for each refused one why.
-Option Explicit
 Response.CodePage = 65001
 Response.Charset = "utf-8"
 %>

@@ -1,0 +1,209 @@
+// Drives each example page in headless Chromium (Debian's /usr/bin/chromium
+// through playwright-core): fills and submits its form with real files,
+// then checks the page the browser shows and the saved files byte for byte.
+// One line per case, "ok NAME" or "not ok NAME: why"; a screenshot of each
+// result page goes to OUT/browser-screenshots/NAME.png.
+//   node examples.test.js BASE_URL OUT [CASE]
+// BASE_URL serves a copy of examples/ from OUT/site, so the pages save into
+// OUT/uploads and OUT/safe-uploads.
+'use strict';
+const assert = require('node:assert/strict');
+const crypto = require('node:crypto');
+const fs = require('node:fs');
+const path = require('node:path');
+const { chromium } = require('playwright-core');
+
+const [base, out, only] = process.argv.slice(2);
+const shots = path.join(out, 'browser-screenshots');
+fs.mkdirSync(shots, { recursive: true });
+
+const text = (s) => Buffer.from(s, 'utf8');
+const big = crypto.randomBytes(5 * 1024 * 1024);
+const png = Buffer.concat([Buffer.from('89504e470d0a1a0a0000000d49484452', 'hex'), crypto.randomBytes(64)]);
+const jpeg = Buffer.concat([Buffer.from('ffd8ffe000104a464946', 'hex'), crypto.randomBytes(64)]);
+const file = (name, buffer, mimeType = 'application/octet-stream') => ({ name, mimeType, buffer });
+
+function expectSaved(folder, name, buffer) {
+  const saved = path.join(out, folder, name);
+  assert.ok(fs.existsSync(saved), `${folder}/${name} was not saved`);
+  assert.ok(fs.readFileSync(saved).equals(buffer), `${folder}/${name} differs from what was sent`);
+}
+
+async function expectText(page, selector, expected) {
+  const actual = (await page.textContent(selector)).replace(/\s+/g, ' ').trim();
+  if (expected instanceof RegExp) assert.match(actual, expected, selector);
+  else assert.equal(actual, expected, selector);
+}
+
+async function submit(page, files, fields = {}) {
+  for (const [name, value] of Object.entries(fields)) await page.fill(`[name=${name}]`, value);
+  for (const [name, list] of Object.entries(files)) await page.setInputFiles(`input[name=${name}]`, list);
+  const [response] = await Promise.all([page.waitForNavigation(), page.click('[type=submit]')]);
+  return response;
+}
+
+// The table rows of upload.asp and upload-js.asp as arrays of cell texts.
+const rows = (page) =>
+  page.$$eval('table tr', (trs) => trs.slice(1).map((tr) => [...tr.cells].map((td) => td.textContent.trim())));
+
+// Runs the single-file handler of one page with files of every kind.
+async function singleFile(page, url) {
+  const cases = [file('hello.txt', text('hello, world\r\n'), 'text/plain'), file('big.bin', big)];
+  for (const sent of cases) {
+    await page.goto(base + url);
+    await submit(page, { file: [sent] });
+    const [row] = await rows(page);
+    assert.deepEqual(row.slice(0, 4), ['file', sent.name, String(sent.buffer.length), sent.mimeType]);
+    expectSaved('uploads', sent.name, sent.buffer);
+  }
+  await page.goto(base + url);
+  await submit(page, { file: [] });
+  assert.deepEqual(await rows(page), [['file', '', '0', 'application/octet-stream', '']]);
+}
+
+const cases = [
+  ['index', async (page) => {
+    await page.goto(base);
+    const links = await page.$$eval('li a', (as) => as.map((a) => a.getAttribute('href')));
+    assert.deepEqual(links, ['upload.asp', 'multi.asp', 'safe-upload.asp', 'utf8.asp', 'gbk.asp',
+      'upload-js.asp', 'fetch.asp', 'limit.asp']);
+    for (const link of links) assert.equal((await page.request.get(base + link)).status(), 200, link);
+  }],
+
+  ['upload', (page) => singleFile(page, 'upload.asp')],
+  ['upload-js', (page) => singleFile(page, 'upload-js.asp')],
+
+  ['multi', async (page) => {
+    const files = [file('a.txt', text('first')), file('journée été.txt', text('accents: é ü ß'))];
+    const extra = file('数据.bin', crypto.randomBytes(1000));
+    await page.goto(base + 'multi.asp');
+    await submit(page, { files, extra: [extra] }, { title: 'Hello, wörld & <friends>', comment: 'line 1\nline 2' });
+    await expectText(page, '#title', 'Hello, wörld & <friends>');
+    await expectText(page, '#comment', 'line 1 line 2');
+    await expectText(page, '#summary', '3 file(s) saved, 5 item(s) posted.');
+    for (const sent of [...files, extra]) expectSaved('uploads', sent.name, sent.buffer);
+  }],
+
+  ['safe-upload', async (page) => {
+    fs.mkdirSync(path.join(out, 'safe-uploads'), { recursive: true });
+    fs.writeFileSync(path.join(out, 'safe-uploads', 'photo.png'), 'was here first');
+    const sent = [file('photo.png', png), file('photo.jpg', jpeg), file('fake.png', text('<% evil %>')),
+      file('shell.asp', text('<% evil %>')), file('CON.txt', text('device')), file('empty.txt', Buffer.alloc(0)),
+      file('noext', text('x'))];
+    await page.goto(base + 'safe-upload.asp');
+    await submit(page, { files: sent });
+    const items = await page.$$eval('li', (lis) => lis.map((li) => li.textContent.trim()));
+    assert.deepEqual(items, [
+      'photo.png: saved as photo-1.png',
+      'photo.jpg: saved as photo.jpg',
+      'fake.png: refused, the content is not a PNG image',
+      'shell.asp: refused, files of type "asp" are not accepted',
+      'CON.txt: saved as upload_CON.txt',
+      'empty.txt: refused, the file is empty',
+      'noext: refused, files of type "" are not accepted',
+    ]);
+    expectSaved('safe-uploads', 'photo.png', text('was here first'));
+    expectSaved('safe-uploads', 'photo-1.png', png);
+    expectSaved('safe-uploads', 'photo.jpg', jpeg);
+    expectSaved('safe-uploads', 'upload_CON.txt', text('device'));
+    assert.deepEqual(fs.readdirSync(path.join(out, 'safe-uploads')).sort(),
+      ['photo-1.png', 'photo.jpg', 'photo.png', 'upload_CON.txt']);
+  }],
+
+  ['utf8', async (page) => {
+    const files = [file('中文名.txt', text('UTF-8 页面')), file('café crème.bin', crypto.randomBytes(300))];
+    await page.goto(base + 'utf8.asp');
+    await submit(page, { files }, { note: '你好, journée' });
+    await expectText(page, '#note', '你好, journée');
+    await expectText(page, '#pagecode', '65001');
+    const items = await page.$$eval('li.saved', (lis) => lis.map((li) => li.textContent.trim()));
+    assert.deepEqual(items, ['中文名.txt (12 bytes): saved', 'café crème.bin (300 bytes): saved']);
+    for (const f of files) expectSaved('uploads', f.name, f.buffer);
+  }],
+
+  ['gbk', async (page) => {
+    const files = [file('国标文件.txt', Buffer.from('c4e3bac3', 'hex'))];
+    await page.goto(base + 'gbk.asp');
+    const response = await submit(page, { files }, { note: '你好' });
+    assert.match(response.headers()['content-type'], /charset=gbk/i);
+    await expectText(page, '#note', '你好');
+    await expectText(page, '#pagecode', '936');
+    await expectText(page, 'li.saved', '国标文件.txt (4 字节): 已保存');
+    expectSaved('uploads', files[0].name, files[0].buffer);
+  }],
+
+  ['fetch', async (page) => {
+    const files = [file('fetched.txt', text('sent by fetch()')), file('图片.bin', crypto.randomBytes(2000))];
+    await page.goto(base + 'fetch.asp');
+    await page.fill('[name=note]', 'from "fetch" \\ \t');
+    await page.setInputFiles('[name=files]', files);
+    await page.click('#send-fetch');
+    await page.waitForFunction(() => document.getElementById('result').textContent.startsWith('{'));
+    const answer = JSON.parse(await page.textContent('#result'));
+    assert.deepEqual(answer, {
+      count: 3, fields: { note: 'from "fetch" \\ \t' }, files: files.map((f) => ({
+        name: 'files', fileName: f.name, size: f.buffer.length, contentType: f.mimeType, saved: true })),
+    });
+    for (const f of files) expectSaved('uploads', f.name, f.buffer);
+  }],
+
+  ['fetch-progress', async (page) => {
+    const sent = file('progress.bin', big);
+    await page.goto(base + 'fetch.asp');
+    await page.setInputFiles('[name=files]', [sent]);
+    // Every percentage the page shows, in order.
+    await page.evaluate(() => {
+      window.shown = [];
+      new MutationObserver(() => window.shown.push(document.getElementById('percent').textContent))
+        .observe(document.getElementById('percent'), { childList: true });
+    });
+    await page.click('#send-xhr');
+    await page.waitForFunction(() => document.getElementById('result').textContent.startsWith('{'));
+    const shown = await page.evaluate(() => window.shown);
+    assert.ok(shown.length > 0, 'no upload progress event');
+    assert.equal(shown[shown.length - 1], '100%');
+    assert.equal(await page.$eval('#progress', (p) => p.value), 100);
+    const answer = JSON.parse(await page.textContent('#result'));
+    assert.deepEqual(answer.files, [{ name: 'files', fileName: sent.name, size: big.length,
+      contentType: sent.mimeType, saved: true }]);
+    expectSaved('uploads', sent.name, big);
+  }],
+
+  ['limit', async (page) => {
+    await page.goto(base + 'limit.asp');
+    await submit(page, { file: [file('small.txt', text('fits'))] });
+    await expectText(page, '#message', 'Received 1 item(s): small.txt, 4 bytes.');
+    await page.goto(base + 'limit.asp');
+    const response = await submit(page, { file: [file('big.bin', big)] });
+    assert.equal(response.status(), 413);
+    await expectText(page, '#message', /^Sorry, your upload \(5\.0 MB\) is larger than this page accepts \(1\.0 MB\)\./);
+    await expectText(page, '#detail', 'Error &H8002000A: The file size is over the limitation set');
+  }],
+];
+
+(async () => {
+  const browser = await chromium.launch({
+    executablePath: '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+  let failed = 0;
+  for (const [name, run] of cases.filter(([name]) => !only || name === only)) {
+    const page = await browser.newPage({ viewport: { width: 800, height: 600 } });
+    page.setDefaultTimeout(30000);
+    try {
+      await run(page);
+      console.log(`ok ${name}`);
+    } catch (e) {
+      failed++;
+      console.log(`not ok ${name}: ${e.message.split('\n').slice(0, 20).join(' | ')}`);
+    }
+    await page.screenshot({ path: path.join(shots, `${name}.png`) }).catch(() => {});
+    await page.close();
+  }
+  await browser.close();
+  process.exitCode = failed ? 1 : 0;
+})().catch((e) => {
+  console.log(`not ok browser: ${e.message}`);
+  process.exitCode = 1;
+});

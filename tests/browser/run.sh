@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Browser tests of the example pages: copies examples/ to build/browser/site,
+# registers the x64 TavrinUpload.dll in a Wine prefix of these tests' own
+# (build/wineprefix-browser), serves the copy with tavrin-asp on loopback
+# and runs examples.test.js, which drives Debian's headless Chromium through
+# playwright-core (installed here with npm ci; it never downloads a
+# browser). Uploads land under build/browser/, screenshots in
+# build/browser/browser-screenshots/. Prints one line per case ("ok NAME"
+# or "not ok NAME: why"); exits non-zero when a case failed.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+export TAVRIN_WINEPREFIX=$root/build/wineprefix-browser
+source "$root/scripts/wine-env.sh"
+out=$root/build/browser
+port=${TAVRIN_BROWSER_PORT:-18431}
+exe=$root/build/x64/tools/tavrin-asp/tavrin-asp.exe
+dll=$root/build/x64/src/server/TavrinUpload.dll
+
+fail() { echo "not ok browser set-up: $*"; exit 1; }
+winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
+[[ -f $exe && -f $dll ]] || fail "build/x64 is not built"
+[[ -x /usr/bin/chromium ]] || fail "/usr/bin/chromium is missing (Debian package chromium)"
+
+export PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1
+if [[ ! -f $here/node_modules/.package-lock.json ||
+      $here/package-lock.json -nt $here/node_modules/.package-lock.json ]]; then
+  (cd "$here" && npm ci --no-audit --no-fund --loglevel=error) >&2 || fail "npm ci"
+fi
+
+rm -rf "$out"
+mkdir -p "$out"
+cp -r "$root/examples" "$out/site"
+wine_prefix_ensure || fail "no Wine prefix"
+"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+stop() {
+  [[ -f $out/server.pid ]] && kill "$(cat "$out/server.pid")" 2>/dev/null
+  "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+}
+trap stop EXIT
+"$WINE" C:/windows/system32/regsvr32.exe /s "$(winpath "$dll")" </dev/null >/dev/null 2>&1 ||
+  fail "regsvr32 TavrinUpload.dll"
+"$WINE" "$exe" serve "$(winpath "$out/site")" --port "$port" </dev/null >"$out/server.log" 2>&1 &
+echo $! >"$out/server.pid"
+for _ in $(seq 150); do
+  grep -q "at http://127.0.0.1:$port/" "$out/server.log" && break
+  kill -0 "$(cat "$out/server.pid")" 2>/dev/null || break
+  sleep 0.2
+done
+grep -q "at http://127.0.0.1:$port/" "$out/server.log" || { cat "$out/server.log" >&2; fail "tavrin-asp did not start"; }
+
+node "$here/examples.test.js" "http://127.0.0.1:$port/" "$out" "$@"
