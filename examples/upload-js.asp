@@ -34,7 +34,7 @@ if (String(Request.ServerVariables("REQUEST_METHOD")) == "POST") {
         var item = up.Item(i);
         var saved = "";
         if (item.FileName)
-            saved = item.SaveAs(folder + "\\" + item.FileName, true) ? folder + "\\" + item.FileName : "not saved";
+            saved = item.SaveAs(folder + "\\" + item.FileName, true) ? "saved" : "not saved";
 %>
 <tr><td><%= Server.HTMLEncode(item.Name) %></td><td><%= Server.HTMLEncode(item.FileName || "") %></td>
 <td><%= item.Size %></td><td><%= Server.HTMLEncode(item.ContentType || "") %></td>

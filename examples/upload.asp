@@ -39,7 +39,7 @@ If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
 <td><%= item.Size %></td><td><%= Server.HTMLEncode(item.ContentType) %></td>
 <td><% If item.FileName <> "" Then
            If item.SaveAs(folder & "\" & item.FileName, True) Then
-               Response.Write Server.HTMLEncode(folder & "\" & item.FileName)
+               Response.Write "saved"
            Else
                Response.Write "not saved"
            End If

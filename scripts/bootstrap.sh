@@ -8,7 +8,11 @@ packages=(
   clang libclang-rt-14-dev clang-format curl nodejs
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine64 wine64-tools wine32
+  chromium fonts-wqy-microhei
 )
+# Node.js from some sources brings its own npm and conflicts with Debian's
+# npm package: ask for that one only where there is no npm.
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing() {
   local p status

@@ -2,8 +2,9 @@
 # Runs every test: installs what is missing, builds all configurations
 # (warnings are errors; a failed build fails the run), then runs the native
 # tests (ASan + UBSan), the x64 and x86 tests and scripts under Wine, the
-# fuzz smoke runs and the format check. Ends with one line "N passed, M
-# failed" over every suite, and exits non-zero when M is not 0.
+# fuzz smoke runs, the example pages in headless Chromium and the format
+# check. Ends with one line "N passed, M failed" over every suite, and exits
+# non-zero when M is not 0.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -50,6 +51,21 @@ else
   run_suite build/x86 x86 -L static
 fi
 run_suite build/fuzz fuzz -j2
+
+# The example pages in headless Chromium against tavrin-asp (x64): one line
+# per case, "ok NAME" or "not ok NAME: why". A run that fails without a
+# failing case (set-up, a crash) counts one failure.
+echo "== test browser" >&2
+browser_log=build/browser-results.txt
+bash tests/browser/run.sh >"$browser_log" 2>&1
+browser_status=$?
+cat "$browser_log" >&2
+browser_passed=$(grep -c '^ok ' "$browser_log")
+browser_failed=$(grep -c '^not ok ' "$browser_log")
+[[ $browser_status -ne 0 && $browser_failed -eq 0 ]] && browser_failed=1
+echo "   browser: $browser_passed $browser_failed" >&2
+passed=$((passed + browser_passed))
+failed=$((failed + browser_failed))
 
 # Every C and C++ file is formatted by the checked-in .clang-format.
 echo "== check format" >&2

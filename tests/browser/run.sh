@@ -13,7 +13,9 @@ root=$(cd "$here/../.." && pwd)
 export TAVRIN_WINEPREFIX=$root/build/wineprefix-browser
 source "$root/scripts/wine-env.sh"
 out=$root/build/browser
-port=${TAVRIN_BROWSER_PORT:-18431}
+# A port that is free now, unless TAVRIN_BROWSER_PORT names one.
+port=${TAVRIN_BROWSER_PORT:-$(node -e "const s = require('net').createServer().listen(0, '127.0.0.1',
+  () => { console.log(s.address().port); s.close(); })")}
 exe=$root/build/x64/tools/tavrin-asp/tavrin-asp.exe
 dll=$root/build/x64/src/server/TavrinUpload.dll
 
