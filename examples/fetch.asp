@@ -40,11 +40,11 @@ If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
             If fields <> "" Then fields = fields & ","
             fields = fields & JsonString(item.Name) & ":" & JsonString(item.Content)
         ElseIf item.FileName <> "" Then
-            saved = item.SaveAs(folder & "\" & item.FileName, True)
+            If item.SaveAs(folder & "\" & item.FileName, True) Then saved = "true" Else saved = "false"
             If files <> "" Then files = files & ","
             files = files & "{""name"":" & JsonString(item.Name) & ",""fileName"":" & JsonString(item.FileName) & _
                 ",""size"":" & item.Size & ",""contentType"":" & JsonString(item.ContentType) & _
-                ",""saved"":" & LCase(CStr(saved)) & "}"
+                ",""saved"":" & saved & "}"
         End If
     Next
     Response.ContentType = "application/json"
