@@ -156,10 +156,16 @@ const cases = [
       new MutationObserver(() => window.shown.push(document.getElementById('percent').textContent))
         .observe(document.getElementById('percent'), { childList: true });
     });
+    // Loopback takes 5 MB at once; at 10 MB/s the bar has time to move.
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send('Network.emulateNetworkConditions',
+      { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: 10 * 1024 * 1024 });
     await page.click('#send-xhr');
     await page.waitForFunction(() => document.getElementById('result').textContent.startsWith('{'));
     const shown = await page.evaluate(() => window.shown);
-    assert.ok(shown.length > 0, 'no upload progress event');
+    const percents = shown.map((p) => parseInt(p, 10));
+    assert.ok(percents.length > 2, `too few upload progress events: ${shown}`);
+    assert.deepEqual(percents, [...percents].sort((a, b) => a - b), `progress went back: ${shown}`);
     assert.equal(shown[shown.length - 1], '100%');
     assert.equal(await page.$eval('#progress', (p) => p.value), 100);
     const answer = JSON.parse(await page.textContent('#result'));
