@@ -23,7 +23,7 @@ else
   echo "== x86: this machine cannot run 32-bit programs; x86 is built but not registered or run"
 fi
 
-echo "== tavrin-asp serve examples/ (uploads are saved to $root/uploads)"
+echo "== tavrin-asp serve examples/ (uploads are saved to $root/uploads and $root/safe-uploads)"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 trap '"$WINESERVER" -k </dev/null >/dev/null 2>&1 || true' EXIT
 "$WINE" "$root/build/x64/tools/tavrin-asp/tavrin-asp.exe" serve "Z:$root/examples" \
