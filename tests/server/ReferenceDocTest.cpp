@@ -14,6 +14,7 @@
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 #include "util/Handles.h"
+#include "util/VariantHolder.h"
 
 #include <gtest/gtest.h>
 
@@ -77,13 +78,10 @@ std::string DefaultText(const PARAMDESC& param)
     const VARIANT& value = param.pparamdescex->varDefaultValue;
     if (value.vt == VT_BOOL)
         return value.boolVal ? "True" : "False";
-    VARIANT text;
-    VariantInit(&text);
-    if (FAILED(VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR)))
+    VariantHolder text;
+    if (FAILED(VariantChangeType(text.Get(), const_cast<VARIANT*>(&value), 0, VT_BSTR)))
         return "?";
-    const std::string out = Narrow(text.bstrVal);
-    VariantClear(&text);
-    return out;
+    return Narrow(text->bstrVal);
 }
 
 // The members of the function-table form of the dual interface named name.
@@ -131,16 +129,17 @@ Members LibraryMembers(ITypeLib* library, const wchar_t* name)
             BSTR names[8] = {};
             UINT named = 0;
             info->GetNames(func->memid, names, 8, &named);
+            std::vector<BstrHolder> held;
+            for (UINT n = 0; n < named; ++n)
+                held.emplace_back(names[n]);
             for (SHORT p = 0; p < func->cParams; ++p) {
                 const PARAMDESC& param = func->lprgelemdescParam[p].paramdesc;
                 if (param.wParamFlags & PARAMFLAG_FRETVAL)
                     continue;
                 const UINT slot = static_cast<UINT>(p) + 1;
                 member.arguments.push_back(
-                    {slot < named ? Narrow(names[slot]) : "?", DefaultText(param)});
+                    {slot < named ? Narrow(held[slot].Get()) : "?", DefaultText(param)});
             }
-            for (UINT n = 0; n < named; ++n)
-                SysFreeString(names[n]);
         }
         info->ReleaseFuncDesc(func);
     }
