@@ -1,1 +1,134 @@
+#include "HttpHead.h"
+
 #include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+struct ParseRow
+{
+    const char* label;
+    std::string bytes;
+    HeadParse result;
+};
+
+TEST(HttpHead, ParseRefusesWhatTwoReadersCouldDisagreeOn)
+{
+    const ParseRow rows[] = {
+        {"no blank line yet", "GET / HTTP/1.1\r\nHost: x\r\n", HeadParse::Incomplete},
+        {"bare LF lines", "GET / HTTP/1.0\nHost: x\n\n", HeadParse::Complete},
+        {"folded continuation", "GET / HTTP/1.1\r\nA: b\r\n c\r\n\r\n", HeadParse::Malformed},
+        {"space before colon", "GET / HTTP/1.1\r\nHost : x\r\n\r\n", HeadParse::Malformed},
+        {"missing colon", "GET / HTTP/1.1\r\nHost\r\n\r\n", HeadParse::Malformed},
+        {"empty field name", "GET / HTTP/1.1\r\n: x\r\n\r\n", HeadParse::Malformed},
+        {"bare CR in value", "GET / HTTP/1.1\r\nA: b\rc\r\n\r\n", HeadParse::Malformed},
+        {"NUL in value", std::string("GET / HTTP/1.1\r\nA: b\0c\r\n\r\n", 26),
+         HeadParse::Malformed},
+        {"tab in value is fine", "GET / HTTP/1.1\r\nA: b\tc\r\n\r\n", HeadParse::Complete},
+        {"HTTP/2.0", "GET / HTTP/2.0\r\n\r\n", HeadParse::Malformed},
+        {"lower-case version", "GET / http/1.1\r\n\r\n", HeadParse::Malformed},
+        {"no version", "GET /\r\n\r\n", HeadParse::Malformed},
+        {"two spaces", "GET  / HTTP/1.1\r\n\r\n", HeadParse::Malformed},
+        {"control byte in target", "GET /\x01 HTTP/1.1\r\n\r\n", HeadParse::Malformed},
+    };
+    for (const ParseRow& row : rows) {
+        SCOPED_TRACE(row.label);
+        HttpHead head;
+        size_t length = 0;
+        EXPECT_EQ(row.result, ParseHttpHead(row.bytes, head, length));
+    }
+}
+
+TEST(HttpHead, ParseSplitsTargetAndCountsLeadingEmptyLines)
+{
+    const std::string bytes =
+        "\r\n\nPOST /a%20b.asp?x=1?y HTTP/1.0\r\ncontent-TYPE:  t/p \r\n\r\nBODY";
+    HttpHead head;
+    size_t length = 0;
+    ASSERT_EQ(HeadParse::Complete, ParseHttpHead(bytes, head, length));
+    EXPECT_EQ(bytes.size() - 4, length);
+    EXPECT_EQ("POST", head.method);
+    EXPECT_EQ("/a%20b.asp", head.path);
+    EXPECT_EQ("x=1?y", head.query);
+    EXPECT_EQ(0, head.versionMinor);
+    ASSERT_NE(nullptr, head.Find("Content-Type"));
+    EXPECT_EQ("t/p", *head.Find("Content-Type"));
+    EXPECT_EQ(nullptr, head.Find("Content-Typ"));
+}
+
+// A head of exactly kMaxHeadBytes (blank line included) is accepted; one
+// byte more is refused whether or not its end has arrived.
+TEST(HttpHead, LimitIsExactlySixteenKibibytes)
+{
+    const std::string start = "GET / HTTP/1.1\r\nX: ";
+    const std::string fits =
+        start + std::string(kMaxHeadBytes - start.size() - 4, 'a') + "\r\n\r\n";
+    ASSERT_EQ(kMaxHeadBytes, fits.size());
+    HttpHead head;
+    size_t length = 0;
+    EXPECT_EQ(HeadParse::Complete, ParseHttpHead(fits, head, length));
+    EXPECT_EQ(kMaxHeadBytes, length);
+    const std::string over = start + "a" + fits.substr(start.size());
+    EXPECT_EQ(HeadParse::TooLarge, ParseHttpHead(over, head, length));
+    EXPECT_EQ(HeadParse::TooLarge, ParseHttpHead(over.substr(0, kMaxHeadBytes), head, length));
+    EXPECT_EQ(HeadParse::Incomplete,
+              ParseHttpHead(over.substr(0, kMaxHeadBytes - 1), head, length));
+}
+
+struct FramingRow
+{
+    const char* label;
+    std::string head;
+    int refusal;
+    uint64_t contentLength;
+    bool expectContinue;
+    bool keepAlive;
+};
+
+TEST(HttpHead, FramingDecisions)
+{
+    const FramingRow rows[] = {
+        {"1.1 keeps alive", "GET / HTTP/1.1\r\n", 0, 0, false, true},
+        {"1.1 close in a list", "GET / HTTP/1.1\r\nConnection: TE, CLOSE\r\n", 0, 0, false, false},
+        {"1.0 closes", "GET / HTTP/1.0\r\n", 0, 0, false, false},
+        {"1.0 keep-alive", "HEAD / HTTP/1.0\r\nconnection: Keep-Alive\r\n", 0, 0, false, true},
+        {"closed is not close", "GET / HTTP/1.1\r\nConnection: closed\r\n", 0, 0, false, true},
+        {"length and continue", "POST / HTTP/1.1\r\nContent-Length: 10\r\nExpect: 100-Continue\r\n",
+         0, 10, true, true},
+        {"equal duplicates", "POST / HTTP/1.1\r\nContent-Length: 7\r\nContent-Length: 7\r\n", 0, 7,
+         false, true},
+        {"limit itself", "POST / HTTP/1.1\r\nContent-Length: 1000\r\n", 0, 1000, false, true},
+        {"limit + 1", "POST / HTTP/1.1\r\nContent-Length: 1001\r\n", 413, 0, false, false},
+        {"differing duplicates", "POST / HTTP/1.1\r\nContent-Length: 7\r\nContent-Length: 8\r\n",
+         400, 0, false, false},
+        {"signed length", "POST / HTTP/1.1\r\nContent-Length: +7\r\n", 400, 0, false, false},
+        {"list length", "POST / HTTP/1.1\r\nContent-Length: 7, 7\r\n", 400, 0, false, false},
+        {"empty length", "POST / HTTP/1.1\r\nContent-Length:\r\n", 400, 0, false, false},
+        {"2^64", "POST / HTTP/1.1\r\nContent-Length: 18446744073709551616\r\n", 400, 0, false,
+         false},
+        {"chunked", "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n", 411,
+         0, false, false},
+        {"method", "PUT / HTTP/1.1\r\n", 501, 0, false, false},
+        {"method case", "get / HTTP/1.1\r\n", 501, 0, false, false},
+    };
+    for (const FramingRow& row : rows) {
+        SCOPED_TRACE(row.label);
+        HttpHead head;
+        size_t length = 0;
+        ASSERT_EQ(HeadParse::Complete, ParseHttpHead(row.head + "\r\n", head, length));
+        const RequestFraming framing = DecideFraming(head, 1000);
+        EXPECT_EQ(row.refusal, framing.refusal);
+        EXPECT_EQ(row.contentLength, framing.contentLength);
+        EXPECT_EQ(row.expectContinue, framing.expectContinue);
+        EXPECT_EQ(row.keepAlive, framing.keepAlive);
+    }
+}
+
+TEST(HttpHead, StatusTextHasCodeAndPhrase)
+{
+    EXPECT_EQ("100 Continue", StatusText(100));
+    EXPECT_EQ("431 Request Header Fields Too Large", StatusText(431));
+    EXPECT_EQ("599 Server Error", StatusText(599));
+}
+
+} // namespace

@@ -1,1 +1,234 @@
+// Tests of the ASP page compiler against an in-memory site: the exact
+// script, blocks and line origins it makes, through includes, and the
+// errors (with file and line) for pages it must refuse.
+#include "PageCompiler.h"
 #include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+namespace {
+
+using Site = std::map<std::string, std::string>;
+using Origins = std::vector<std::pair<uint32_t, uint32_t>>; // (file, line) per script line
+
+PageLoader LoaderFor(const Site& site)
+{
+    return [&site](const std::string& path, std::string& bytes) {
+        const auto found = site.find(path);
+        if (found == site.end())
+            return false;
+        bytes = found->second;
+        return true;
+    };
+}
+
+Origins OriginsOf(const CompiledPage& page)
+{
+    Origins origins;
+    for (const LineOrigin& origin : page.lines)
+        origins.emplace_back(origin.file, origin.line);
+    return origins;
+}
+
+struct CompileRow
+{
+    const char* label;
+    Site site; // "/p.asp" is the page
+    std::string script;
+    std::vector<std::string> blocks;
+    Origins origins;
+    std::vector<std::string> files;
+};
+
+TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
+{
+    const std::vector<CompileRow> rows = {
+        {"vbscript if around text",
+         {{"/p.asp", "<% If x Then %>yes<% End If %>"}},
+         " If x Then \r\nResponse.WriteBlock 0\r\n End If \r\n",
+         {"yes"},
+         {{0, 1}, {0, 1}, {0, 1}},
+         {"/p.asp"}},
+        {"jscript braces around text and an expression",
+         {{"/p.asp", "<%@ language=\"JavaScript\" %><% if (x) { %>a<% } %><%= y %>"}},
+         " if (x) { \r\nResponse.WriteBlock(0);\r\n } \r\nResponse.Write( y );\r\n",
+         {"a"},
+         {{0, 1}, {0, 1}, {0, 1}, {0, 1}},
+         {"/p.asp"}},
+        {"multi-line code keeps one origin per line, any line break",
+         {{"/p.asp", "a\r\nb\n<%x\r\ny\nz\rw%>\n<%= 1 +\n2 %>"}},
+         "Response.WriteBlock 0\r\nx\r\ny\r\nz\r\nw\r\nResponse.WriteBlock 1\r\n"
+         "Response.Write( 1 +\r\n2 )\r\n",
+         {"a\r\nb\n", "\n"},
+         {{0, 1}, {0, 3}, {0, 4}, {0, 5}, {0, 6}, {0, 6}, {0, 7}, {0, 8}},
+         {"/p.asp"}},
+        {"first %> ends the block even inside a string",
+         {{"/p.asp", "<% s = \"%>\" %>"}},
+         " s = \"\r\nResponse.WriteBlock 0\r\n",
+         {"\" %>"},
+         {{0, 1}, {0, 1}},
+         {"/p.asp"}},
+        {"includes nest with their own origins; repeated file shares its index",
+         {{"/p.asp", "top\n<!-- #INCLUDE  File = \"inc/a.inc\"  -->mid\n"
+                     "<!--#include virtual=\"/inc/b.inc\"-->"},
+          {"/inc/a.inc", "\xEF\xBB\xBF"
+                         "A\n<% a %><!-- #include file=\"..\\inc\\.\\b.inc\" -->"},
+          {"/inc/b.inc", "\n<% b %>"}},
+         "Response.WriteBlock 0\r\nResponse.WriteBlock 1\r\n a \r\nResponse.WriteBlock 2\r\n"
+         " b \r\nResponse.WriteBlock 3\r\nResponse.WriteBlock 4\r\n b \r\n",
+         {"top\n", "A\n", "\n", "mid\n", "\n"},
+         {{0, 1}, {1, 1}, {1, 2}, {2, 1}, {2, 2}, {0, 2}, {2, 1}, {2, 2}},
+         {"/p.asp", "/inc/a.inc", "/inc/b.inc"}},
+        {"includes inside code and plain comments stay as they are",
+         {{"/p.asp", "<!-- note --><% '<!-- #include file=\"x\" --> %>"}},
+         "Response.WriteBlock 0\r\n '<!-- #include file=\"x\" --> \r\n",
+         {"<!-- note -->"},
+         {{0, 1}, {0, 1}},
+         {"/p.asp"}},
+    };
+    for (const CompileRow& row : rows) {
+        SCOPED_TRACE(row.label);
+        CompiledPage page;
+        PageCompileError error;
+        ASSERT_TRUE(CompilePage("/p.asp", LoaderFor(row.site), page, error)) << error.message;
+        EXPECT_EQ(row.script, page.script);
+        EXPECT_EQ(row.blocks, page.blocks);
+        EXPECT_EQ(row.origins, OriginsOf(page));
+        EXPECT_EQ(row.files, page.files);
+    }
+}
+
+TEST(PageCompiler, ReadsDirectiveAndByteOrderMark)
+{
+    struct Row
+    {
+        const char* page;
+        ScriptLanguage language;
+        unsigned codePage;
+        const char* script;
+    };
+    const Row rows[] = {
+        {"\xEF\xBB\xBF<%x%>", ScriptLanguage::VBScript, 65001, "x\r\n"},
+        {"\xEF\xBB\xBF\r\n<%@ CODEPAGE='936' Language=JScript LCID=2052 %>",
+         ScriptLanguage::JScript, 936, "Response.WriteBlock(0);\r\n"},
+        {"<%@Transaction=Required EnableSessionState=False language = \"VBScRIPT\"%>",
+         ScriptLanguage::VBScript, 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.page);
+        const Site site = {{"/p.asp", row.page}};
+        CompiledPage page;
+        PageCompileError error;
+        ASSERT_TRUE(CompilePage("/p.asp", LoaderFor(site), page, error)) << error.message;
+        EXPECT_EQ(row.language, page.language);
+        EXPECT_EQ(row.codePage, page.codePage);
+        EXPECT_EQ(row.script, page.script);
+    }
+}
+
+// A file that includes the next one, down to the given depth.
+Site IncludeChain(int depth)
+{
+    Site site = {{"/p.asp", "<!-- #include file=\"1.inc\" -->"}};
+    for (int i = 1; i <= depth; ++i)
+        site["/" + std::to_string(i) + ".inc"] =
+            i == depth ? "end" : "<!-- #include file=\"" + std::to_string(i + 1) + ".inc\" -->";
+    return site;
+}
+
+std::string Repeat(const std::string& text, int count)
+{
+    std::string repeated;
+    for (int i = 0; i < count; ++i)
+        repeated += text;
+    return repeated;
+}
+
+TEST(PageCompiler, RefusesBrokenPagesWithFileAndLine)
+{
+    struct Row
+    {
+        const char* label;
+        Site site;
+        std::string message;
+        uint32_t file;
+        uint32_t line;
+    };
+    const std::vector<Row> rows = {
+        {"unterminated block",
+         {{"/p.asp", "a\r\n<% x %>\n<% y"}},
+         "unterminated <% block: no %> follows",
+         0,
+         3},
+        {"second directive",
+         {{"/p.asp", "<%@ language=vbscript %>\n<%@ codepage=936 %>"}},
+         "the @ directive may appear only once, as the first command of the page",
+         0,
+         2},
+        {"directive after text",
+         {{"/p.asp", "hi <%@ language=jscript %>"}},
+         "the @ directive may appear only once, as the first command of the page",
+         0,
+         1},
+        {"unknown language",
+         {{"/p.asp", "\n<%@ Language=Perl %>"}},
+         "unknown script language: Perl",
+         0,
+         2},
+        {"bad code page", {{"/p.asp", "<%@ CodePage=70000 %>"}}, "invalid CodePage: 70000", 0, 1},
+        {"missing include names the including file",
+         {{"/p.asp", "<!-- #include file=\"a.inc\" -->"},
+          {"/a.inc", "\n\n<!-- #include file=\"b\" -->"}},
+         "include file not found: /b",
+         1,
+         3},
+        {"include escaping the root",
+         {{"/p.asp", "<!-- #include virtual=\"/x/../../p.asp\" -->"}},
+         "include path leaves the root: /x/../../p.asp",
+         0,
+         1},
+        {"unquoted include",
+         {{"/p.asp", "\n<!-- #include file=a.inc -->"}},
+         "malformed #include: expected <!-- #include file=\"...\" --> or virtual=\"...\"",
+         0,
+         2},
+        {"self include",
+         {{"/p.asp", "<!-- #include file=\"p.asp\" -->"}},
+         "includes nested too deeply: /p.asp",
+         0,
+         1},
+        {"chain one too deep", IncludeChain(kMaxIncludeDepth),
+         "includes nested too deeply: /" + std::to_string(kMaxIncludeDepth) + ".inc",
+         kMaxIncludeDepth - 1, 1},
+        {"repeated includes beyond the total",
+         {{"/p.asp", "<!-- #include file=\"a\" -->"},
+          {"/a", Repeat("<!-- #include file=\"b\" -->", 40)},
+          {"/b", Repeat("<!-- #include file=\"c\" -->", 30)},
+          {"/c", "<% c %>"}},
+         "too many includes: /c",
+         2,
+         1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        CompiledPage page;
+        PageCompileError error;
+        EXPECT_FALSE(CompilePage("/p.asp", LoaderFor(row.site), page, error));
+        EXPECT_EQ(row.message, error.message);
+        EXPECT_EQ(row.file, error.file);
+        EXPECT_EQ(row.line, error.line);
+        EXPECT_LT(error.file, page.files.size());
+    }
+}
+
+TEST(PageCompiler, AcceptsIncludeChainJustWithinDepth)
+{
+    const Site site = IncludeChain(kMaxIncludeDepth - 1);
+    CompiledPage page;
+    PageCompileError error;
+    ASSERT_TRUE(CompilePage("/p.asp", LoaderFor(site), page, error)) << error.message;
+    EXPECT_EQ(std::vector<std::string>{"end"}, page.blocks);
+}
+
+} // namespace

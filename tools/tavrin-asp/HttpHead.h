@@ -21,10 +21,10 @@ struct HttpHeader
 
 struct HttpHead
 {
-    std::string method; // "GET", "HEAD", "POST", ... as sent
-    std::string target; // the request target as sent
-    std::string path;   // the target before '?', still percent-encoded
-    std::string query;  // the target after the first '?', raw; "" when none
+    std::string method;   // "GET", "HEAD", "POST", ... as sent
+    std::string target;   // the request target as sent
+    std::string path;     // the target before '?', still percent-encoded
+    std::string query;    // the target after the first '?', raw; "" when none
     int versionMinor = 1; // HTTP/1.<versionMinor>
     std::vector<HttpHeader> headers;
 
@@ -43,7 +43,9 @@ enum class HeadParse
 // Looks for a complete head at the start of buffer. Accepts CRLF and bare LF
 // line ends and skips empty lines before the request line. On Complete,
 // head is filled and headLength is the number of bytes up to and including
-// the blank line; the rest of buffer is the start of the body.
+// the blank line; the rest of buffer is the start of the body. The limit
+// counts from the start of buffer: a head of exactly kMaxHeadBytes is
+// accepted, and TooLarge comes as soon as kMaxHeadBytes bytes hold no end.
 HeadParse ParseHttpHead(std::string_view buffer, HttpHead& head, size_t& headLength);
 
 // What the host does with a parsed head before reading its body.
@@ -59,6 +61,8 @@ struct RequestFraming
 // Methods served: GET, HEAD, POST (501 otherwise). A body is framed by
 // Content-Length only; Transfer-Encoding gets 411; a bad or repeated
 // differing Content-Length gets 400; more than maxRequestBytes gets 413.
+// A refused request's body is not read, so keepAlive is false and
+// contentLength 0 whenever refusal is set.
 RequestFraming DecideFraming(const HttpHead& head, uint64_t maxRequestBytes);
 
 // "200 OK", "404 Not Found", ...: the status line's text for a code

@@ -53,6 +53,11 @@ struct PageCompileError
 // itself, directly or not, ends there).
 constexpr int kMaxIncludeDepth = 16;
 
+// Include expansions a page may make in total, repeats counted: a file that
+// includes another several times at every level would otherwise take
+// exponential time before the depth limit stops it.
+constexpr int kMaxIncludeCount = 1000;
+
 // Compiles the page at virtualPath (must start with '/'). file="x" is
 // resolved against the including file's folder, virtual="/x" against the
 // served root; a path that would leave the root is an error. Returns false

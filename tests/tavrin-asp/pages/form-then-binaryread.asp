@@ -1,0 +1,22 @@
+<%@ Language=JScript %>
+<%// run-args: --body data/form.body --content-type application/x-www-form-urlencoded --query q=1 %>
+<%
+// JScript: Request.Item("name") (Wine's engines cannot call a named item's
+// default member, Request("name")), and BinaryRead refused once Form has
+// read the body.
+function check(ok, what) {
+    if (!ok) Response.Write("FAIL: " + what + "\r\n");
+}
+check(Request.Item("q") == "1", "Request.Item(name) from the query");
+check(Request.Item("e") == "3", "Request.Item(name) from the form");
+check(String(Request.Form("b")) == "form", "Form(name)");
+var failed = false;
+try {
+    Request.BinaryRead(4);
+} catch (e) {
+    failed = true;
+    check(String(e.description).indexOf("BinaryRead") >= 0, "the error says why: " + e.description);
+}
+check(failed, "BinaryRead after Form must fail");
+Response.Write("PASS");
+%>

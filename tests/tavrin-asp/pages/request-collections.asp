@@ -1,0 +1,47 @@
+<%' run-args: --query a=1&a=2&b=query&sp=x+y%26z --body data/form.body --content-type application/x-www-form-urlencoded --header Cookie:c=cookie;d=cookie%20only --header X-Test:yes %>
+<%
+' The collections, their item lists, and Request.Item's lookup order:
+'' QueryString, Form, Cookies, ServerVariables. (Wine's VBScript cannot call
+' a named item's default member with arguments, so Request.Item("x")
+' stands for Request("x") here.)
+Sub Check(ok, what)
+    If Not ok Then Response.Write "FAIL: " & what & vbCrLf
+End Sub
+
+Check Request.QueryString("a") = "1, 2", "joined values " & Request.QueryString("a")
+Check Request.QueryString("a").Count = 2, "value count"
+Check Request.QueryString("A")(2) = "2", "second value, name in any case"
+Check Request.QueryString("sp") = "x y&z", "decoded " & Request.QueryString("sp")
+Check Request.QueryString("none").Count = 0, "missing item is empty"
+Check Request.QueryString("none") = "", "missing item reads as empty text"
+Check Request.QueryString = "a=1&a=2&b=query&sp=x+y%26z", "whole query " & Request.QueryString
+Check Request.QueryString.Count = 3, "distinct names"
+Check Request.QueryString.Key(3) = "sp", "key by position"
+names = ""
+For Each name In Request.QueryString
+    names = names & name & ";"
+Next
+Check names = "a;b;sp;", "For Each over names: " & names
+
+Check Request.Form("b") = "form", "form value"
+Check Request.Form("c") = "form only", "form value with space " & Request.Form("c")
+Check Request.Cookies("d") = "cookie only", "cookie " & Request.Cookies("d")
+
+Check Request.Item("b") = "query", "QueryString before Form"
+Check Request.Item("c") = "form only", "Form before Cookies"
+Check Request.Item("d") = "cookie only", "Cookies before ServerVariables"
+Check Request.Item("REQUEST_METHOD") = "POST", "ServerVariables last"
+
+Set sv = Request.ServerVariables
+Check sv("REQUEST_METHOD") = "POST", "method"
+Check sv("CONTENT_TYPE") = "application/x-www-form-urlencoded", "content type"
+Check sv("CONTENT_LENGTH") = "26", "content length " & sv("CONTENT_LENGTH")
+Check sv("QUERY_STRING") = Request.QueryString, "query string"
+Check sv("URL") = "/request-collections.asp", "URL " & sv("URL")
+Check sv("SCRIPT_NAME") = sv("URL") And sv("PATH_INFO") = sv("URL"), "script name"
+Check sv("HTTP_X_TEST") = "yes", "header as HTTP_*"
+Check InStr(sv("ALL_HTTP"), "HTTP_X_TEST:yes") > 0, "ALL_HTTP " & sv("ALL_HTTP")
+Check sv("REMOTE_ADDR") = "127.0.0.1", "remote address"
+Check Request.TotalBytes = 26, "TotalBytes"
+Response.Write "PASS"
+%>

@@ -1,0 +1,89 @@
+// The scripting context that components receive in OnStartPage, and the
+// making of a page's host objects around it.
+#include "HostObjects.h"
+
+#include "util/ErrorMacros.h"
+
+#include <new>
+
+namespace {
+
+enum : DISPID
+{
+    kRequest = 1,
+    kResponse,
+    kServer,
+    kSession,
+    kApplication,
+};
+
+const MemberName kMembers[] = {{L"Request", kRequest},
+                               {L"Response", kResponse},
+                               {L"Server", kServer},
+                               {L"Session", kSession},
+                               {L"Application", kApplication}};
+
+class PageContext : public AspObject<IScriptingContext>
+{
+public:
+    explicit PageContext(const HostObjects& objects)
+        : AspObject(IID_IScriptingContext, kMembers, std::size(kMembers), L"ScriptingContext"),
+          m_request(objects.request), m_response(objects.response), m_server(objects.server),
+          m_session(objects.session), m_application(objects.application)
+    {}
+
+    STDMETHODIMP get_Request(IRequest** out) override { return m_request.CopyTo(out); }
+    STDMETHODIMP get_Response(IResponse** out) override { return m_response.CopyTo(out); }
+    STDMETHODIMP get_Server(IServer** out) override { return m_server.CopyTo(out); }
+    STDMETHODIMP get_Session(ISessionObject** out) override { return m_session.CopyTo(out); }
+    STDMETHODIMP get_Application(IApplicationObject** out) override
+    {
+        return m_application.CopyTo(out);
+    }
+
+protected:
+    HRESULT Call(DISPID id, WORD, const CallArgs&, VARIANT* result) override
+    {
+        IUnknown* object = id == kRequest       ? static_cast<IUnknown*>(m_request.Get())
+                           : id == kResponse    ? m_response.Get()
+                           : id == kServer      ? m_server.Get()
+                           : id == kSession     ? static_cast<IUnknown*>(m_session.Get())
+                           : id == kApplication ? m_application.Get()
+                                                : nullptr;
+        if (!object)
+            return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_DISPATCH;
+        return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&result->pdispVal));
+    }
+
+private:
+    ComPtr<IRequest> m_request;
+    ComPtr<IResponse> m_response;
+    ComPtr<IServer> m_server;
+    ComPtr<ISessionObject> m_session;
+    ComPtr<IApplicationObject> m_application;
+};
+
+} // namespace
+
+HRESULT CreateScriptingContext(const HostObjects& objects, IScriptingContext** context)
+{
+    if (!context)
+        return E_POINTER;
+    *context = new (std::nothrow) PageContext(objects);
+    return *context ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CreateHostObjects(const std::shared_ptr<PageState>& state, HostObjects& objects)
+{
+    objects.components = std::make_shared<ServerObjects>();
+    RETURN_IF_FAILED(CreateRequestObject(state, objects.request.ReleaseAndGetAddressOf()));
+    RETURN_IF_FAILED(CreateResponseObject(state, objects.response.ReleaseAndGetAddressOf()));
+    RETURN_IF_FAILED(
+        CreateServerObject(state, objects.components, objects.server.ReleaseAndGetAddressOf()));
+    RETURN_IF_FAILED(CreateSessionObject(state, objects.session.ReleaseAndGetAddressOf()));
+    RETURN_IF_FAILED(CreateApplicationObject(state, objects.application.ReleaseAndGetAddressOf()));
+    RETURN_IF_FAILED(CreateScriptingContext(objects, objects.context.ReleaseAndGetAddressOf()));
+    objects.components->context = objects.context.Get();
+    return S_OK;
+}
