@@ -28,11 +28,14 @@ verdict() {
   fi
 }
 
-"$run" "$regsvr" /s "Z:$dll" || { echo "FAIL: registering $dll gave $?"; exit 1; }
+# regsvr32 may start the wineserver, which must not inherit our output.
+"$run" "$regsvr" /s "Z:$dll" </dev/null >/dev/null 2>&1 ||
+  { echo "FAIL: registering $dll gave $?"; exit 1; }
 cd "$(dirname "$page")" || exit 1
 out=$("$run" "$asp" run "$(basename "$page")" "$@" 2>"$errors")
 code=$?
-"$run" "$regsvr" /s /u "Z:$dll" || { echo "FAIL: unregistering $dll gave $?"; exit 1; }
+"$run" "$regsvr" /s /u "Z:$dll" </dev/null >/dev/null 2>&1 ||
+  { echo "FAIL: unregistering $dll gave $?"; exit 1; }
 echo "$out"
 cat "$errors"
 why=$(verdict)

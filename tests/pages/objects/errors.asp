@@ -20,11 +20,11 @@ On Error Resume Next
 n = bare.Count
 number = Err.Number: description = Err.Description
 Err.Clear
-second = bare.Count
-secondNumber = Err.Number
+again = bare.Count
+againNumber = Err.Number
 On Error Goto 0
 Check number = &H80004021, "no host: " & Hex(number)
 Check description = "Only use in ASP environment", "no host: " & description
-Check secondNumber = 0 And second = 0, "second Count without a host succeeds with 0"
+Check againNumber = 0 And again = 0, "second Count without a host succeeds with 0"
 Finish
 %>
