@@ -6,7 +6,7 @@
 # A page passes when tavrin-asp exits 0, the status is 200 and the body's
 # last non-empty line is PASS. With expect-failure it must fail that check
 # with output matching the extended REGEX (line breaks read as spaces):
-# that proves the runner fails.
+# that proves the runner fails. With pass, REGEX is a placeholder.
 set -uo pipefail
 asp=$1 dll=$2 regsvr=$3 page=$4 mode=$5 regex=$6
 shift 6
