@@ -1,12 +1,12 @@
-// Both classes are created by their ProgIDs through the registration that
-// the library wrote for itself. Outside a page Count fails with the
-// library's own status and message (JScript's error object carries no
-// source), and the object stays usable.
+<%@ Language="JScript" %>
+<%
+// Both classes are created by their ProgIDs from JScript. Made by the
+// engine rather than the page, an Upload object has no request: Count fails
+// with the library's own status and message (JScript's error object carries
+// no source), and the object stays usable.
 function check(ok, what) {
-    if (!ok) {
-        WScript.Echo("FAIL: " + what);
-        WScript.Quit(1);
-    }
+    if (!ok)
+        throw new Error("FAIL: " + what);
 }
 
 var progIds = ["TavrinUpload.Upload", "TavrinUpload.Upload.1",
@@ -28,4 +28,5 @@ check(caught.number === 0x80004021 - 0x100000000, "number is " + caught.number);
 check(caught.message === "Only use in ASP environment", "message is " + caught.message);
 check(caught.description === "Only use in ASP environment", "description " + caught.description);
 check(typeof upload.About === "string" && upload.About.length > 0, "About after the failure");
-WScript.Echo("PASS");
+Response.Write("PASS");
+%>
