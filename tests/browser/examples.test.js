@@ -51,7 +51,7 @@ async function singleFile(page, url) {
   await page.goto(base + url);
   await submit(page, { file: [] });
   assert.deepEqual(await rows(page), [['file', '', '0', 'application/octet-stream', '']]);
-  for (const sent of [file('big.bin', big), file('hello.txt', text('hello, world\r\n'), 'text/plain')]) {
+  for (const sent of [file('big.bin', big), file('journée.txt', text('hello, world\r\n'), 'text/plain')]) {
     await page.goto(base + url);
     await submit(page, { file: [sent] });
     const [row] = await rows(page);

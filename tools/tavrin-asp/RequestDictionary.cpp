@@ -243,7 +243,7 @@ public:
     }
     STDMETHODIMP Skip(ULONG count) override
     {
-        m_next = std::min(m_texts.size(), m_next + count);
+        m_next = std::min<size_t>(m_texts.size(), m_next + count);
         return m_next < m_texts.size() ? S_OK : S_FALSE;
     }
     STDMETHODIMP Reset() override

@@ -1,0 +1,16 @@
+<%' run-args: --body ../../pages/data/items.body --content-type multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk %>
+<%
+' The upload component end to end: Server.CreateObject hands it the page's
+' scripting context through OnStartPage; it reads the posted body with
+' TotalBytes and BinaryRead.
+Sub Check(ok, what)
+    If Not ok Then Response.Write "FAIL: " & what & vbCrLf
+End Sub
+Set up = Server.CreateObject("TavrinUpload.Upload")
+Check up.Count = 4, "Count " & up.Count
+Check up(0).Name = "file1", "first name"
+Check up(0).FileName = "report.final.doc", "file name"
+Check up("title") = "Hello", "field by name"
+Check up(2).Content = "second", "third part"
+Response.Write "PASS"
+%>
