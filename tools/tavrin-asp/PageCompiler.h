@@ -4,9 +4,9 @@
 //                    (the literal bytes are written unchanged from blocks[N])
 //   <%= expr %>   -> VBScript "Response.Write(expr)", JScript "Response.Write(expr);"
 //   <% code %>    -> the code as it stands, line for line
-// Literal text that is empty produces nothing. Handles the page's <%@ ... %> directive and server-side
-// includes. Platform-neutral: it works on the page's bytes and reads
-// included files through a loader.
+// Literal text that is empty produces nothing. Handles the page's <%@ ... %> directive and
+// server-side includes. Platform-neutral: it works on the page's bytes and reads included files
+// through a loader.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,9 @@ struct LineOrigin
 struct CompiledPage
 {
     ScriptLanguage language = ScriptLanguage::VBScript; // from the directive
-    unsigned codePage = 0;    // the directive's CodePage=N; else 65001 when the page starts
-                              // with a UTF-8 byte-order mark (removed); else 0
-    std::string script;       // the script, in the page's own bytes
+    unsigned codePage = 0;           // the directive's CodePage=N; else 65001 when the page starts
+                                     // with a UTF-8 byte-order mark (removed); else 0
+    std::string script;              // the script, in the page's own bytes
     std::vector<std::string> blocks; // literal blocks: WriteBlock(n) writes blocks[n]
     std::vector<LineOrigin> lines;   // origin of each line of script (index 0 = line 1)
     std::vector<std::string> files;  // virtual paths ("/sub/page.asp"); files[0] is the page

@@ -48,7 +48,7 @@ struct PageWatch
     std::atomic<int64_t> startTick{0}; // GetTickCount64() when the script started; 0 = not running
     std::atomic<bool> timedOut{false}; // set by the watchdog; the page must then send nothing
     std::mutex engineLock; // held while engine is published, cleared or used by the watchdog
-    std::atomic<uintptr_t> engine{0};  // the running IActiveScript*, for InterruptScriptThread
+    std::atomic<uintptr_t> engine{0}; // the running IActiveScript*, for InterruptScriptThread
     std::atomic<uint32_t> scriptThreadId{0}; // SCRIPTTHREADID of the running script
 };
 
@@ -57,13 +57,13 @@ class SiteState; // sessions, application values and the page cache (PageRun.cpp
 struct PageRequest
 {
     const HttpHead* head = nullptr;
-    std::wstring root;         // the served folder, a Windows path without trailing '\'
-    std::string virtualPath;   // "/sub/upload.asp", decoded UTF-8
+    std::wstring root;       // the served folder, a Windows path without trailing '\'
+    std::string virtualPath; // "/sub/upload.asp", decoded UTF-8
     uint64_t contentLength = 0;
     std::string remoteAddress; // "127.0.0.1"
     std::string serverName;    // from the Host header, else the bound address
     uint16_t serverPort = 0;
-    bool keepAlive = false;    // the client allows another request on the connection
+    bool keepAlive = false; // the client allows another request on the connection
     RequestBody* body = nullptr;
     ResponseOutput* output = nullptr;
     PageWatch* watch = nullptr;
@@ -75,7 +75,7 @@ struct PageOutcome
     int status = 200;
     uint64_t responseBytes = 0; // bytes sent, head included
     bool keepAlive = false;     // the connection may serve another request
-    std::string error;          // for the log line of a 500: "file.asp line 3: 800A000D Type mismatch"
+    std::string error; // for the log line of a 500: "file.asp line 3: 800A000D Type mismatch"
 };
 
 // The shared state of a served folder (sessions, application values,
