@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds TavrinUpload.dll for x64 and
-# x86, and reports where they are.
+# The main job: installs what is missing, builds TavrinUpload.dll and the
+# tools for x64 and x86, registers the DLLs in a Wine prefix of the main
+# job's own, and starts the development host tavrin-asp on examples/: it
+# prints its address and serves until stopped (Ctrl+C). The port is 8080
+# unless TAVRIN_PORT says otherwise.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,3 +22,9 @@ if wine_can_run_x86; then
 else
   echo "== x86: this machine cannot run 32-bit programs; x86 is built but not registered or run"
 fi
+
+echo "== tavrin-asp serve examples/ (uploads are saved to $root/uploads)"
+"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+trap '"$WINESERVER" -k </dev/null >/dev/null 2>&1 || true' EXIT
+"$WINE" "$root/build/x64/tools/tavrin-asp/tavrin-asp.exe" serve "Z:$root/examples" \
+  --port "${TAVRIN_PORT:-8080}" </dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds all configurations
 # (warnings are errors; a failed build fails the run), then runs the native
-# tests (ASan + UBSan), the x64 and x86 tests and scripts under Wine, the
+# tests (ASan + UBSan), the x64 and x86 tests and test pages under Wine, the
 # fuzz smoke runs and the format check. Ends with one line "N passed, M
 # failed" over every suite, and exits non-zero when M is not 0.
 set -uo pipefail

@@ -61,7 +61,7 @@ TEST(RunScriptResource, ByNameRunsBothModesWithTheModuleVariables)
 
 TEST(RunScriptResource, FailuresCarryTheirStatus)
 {
-    // The script tests leave the built library registered in the prefix; a
+    // Other tests may leave the built library registered in the prefix; a
     // failed run must leave that as it was.
     const bool registered = KeyExists(HKEY_CLASSES_ROOT, L"TavrinUpload.Upload.1");
     CRegObject registrar;

@@ -2,7 +2,7 @@
 // letter case and locale, and members invoked, through the registered type
 // library, and the platform's failure code while the library is not
 // registered. What scripts see of the same on the product's objects is in
-// tests/scripts.
+// tests/pages.
 //
 // The tests register the library from this program's own embedded copy in
 // a classes root of their own, so that neither a library registered in the

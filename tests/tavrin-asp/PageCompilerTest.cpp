@@ -56,6 +56,12 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
          {"a"},
          {{0, 1}, {0, 1}, {0, 1}, {0, 1}},
          {"/p.asp"}},
+        {"white space after the directive writes nothing, so Option Explicit comes first",
+         {{"/p.asp", "<%@ Language=VBScript %>\r\n <% Option Explicit %>\r\nx"}},
+         " Option Explicit \r\nResponse.WriteBlock 0\r\n",
+         {"\r\nx"},
+         {{0, 2}, {0, 2}},
+         {"/p.asp"}},
         {"multi-line code keeps one origin per line, any line break",
          {{"/p.asp", "a\r\nb\n<%x\r\ny\nz\rw%>\n<%= 1 +\n2 %>"}},
          "Response.WriteBlock 0\r\nx\r\ny\r\nz\r\nw\r\nResponse.WriteBlock 1\r\n"
@@ -80,6 +86,14 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
          {"top\n", "A\n", "\n", "mid\n", "\n"},
          {{0, 1}, {1, 1}, {1, 2}, {2, 1}, {2, 2}, {0, 2}, {2, 1}, {2, 2}},
          {"/p.asp", "/inc/a.inc", "/inc/b.inc"}},
+        {"server script in the page's language; a later <% is searched again",
+         {{"/p.asp", "<% x %>\n<SCRIPT Language=\"VBScript\" RunAt=server>\nSub F() '<%\n"
+                     "</script >t<script>c</script><%y%>"}},
+         " x \r\nResponse.WriteBlock 0\r\n\r\nSub F() '<%\r\n\r\n"
+         "Response.WriteBlock 1\r\ny\r\n",
+         {"\n", "t<script>c</script>"},
+         {{0, 1}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 4}, {0, 4}},
+         {"/p.asp"}},
         {"includes inside code and plain comments stay as they are",
          {{"/p.asp", "<!-- note --><% '<!-- #include file=\"x\" --> %>"}},
          "Response.WriteBlock 0\r\n '<!-- #include file=\"x\" --> \r\n",
@@ -147,77 +161,42 @@ std::string Repeat(const std::string& text, int count)
 
 TEST(PageCompiler, RefusesBrokenPagesWithFileAndLine)
 {
-    struct Row
-    {
-        const char* label;
-        Site site;
-        std::string message;
-        uint32_t file;
-        uint32_t line;
-    };
-    const std::vector<Row> rows = {
-        {"unterminated block",
-         {{"/p.asp", "a\r\n<% x %>\n<% y"}},
-         "unterminated <% block: no %> follows",
-         0,
-         3},
-        {"second directive",
-         {{"/p.asp", "<%@ language=vbscript %>\n<%@ codepage=936 %>"}},
-         "the @ directive may appear only once, as the first command of the page",
-         0,
-         2},
-        {"directive after text",
-         {{"/p.asp", "hi <%@ language=jscript %>"}},
-         "the @ directive may appear only once, as the first command of the page",
-         0,
-         1},
-        {"unknown language",
-         {{"/p.asp", "\n<%@ Language=Perl %>"}},
-         "unknown script language: Perl",
-         0,
-         2},
-        {"bad code page", {{"/p.asp", "<%@ CodePage=70000 %>"}}, "invalid CodePage: 70000", 0, 1},
-        {"missing include names the including file",
-         {{"/p.asp", "<!-- #include file=\"a.inc\" -->"},
-          {"/a.inc", "\n\n<!-- #include file=\"b\" -->"}},
-         "include file not found: /b",
-         1,
-         3},
-        {"include escaping the root",
-         {{"/p.asp", "<!-- #include virtual=\"/x/../../p.asp\" -->"}},
-         "include path leaves the root: /x/../../p.asp",
-         0,
-         1},
-        {"unquoted include",
-         {{"/p.asp", "\n<!-- #include file=a.inc -->"}},
-         "malformed #include: expected <!-- #include file=\"...\" --> or virtual=\"...\"",
-         0,
-         2},
-        {"self include",
-         {{"/p.asp", "<!-- #include file=\"p.asp\" -->"}},
-         "includes nested too deeply: /p.asp",
-         0,
-         1},
-        {"chain one too deep", IncludeChain(kMaxIncludeDepth),
-         "includes nested too deeply: /" + std::to_string(kMaxIncludeDepth) + ".inc",
-         kMaxIncludeDepth - 1, 1},
-        {"repeated includes beyond the total",
-         {{"/p.asp", "<!-- #include file=\"a\" -->"},
+    const std::string tooDeep = "includes nested too deeply: /";
+    const std::vector<std::pair<Site, std::string>> rows = {
+        // site, "file:line message"
+        {{{"/p.asp", "a\r\n<% x %>\n<% y"}}, "0:3 unterminated <% block: no %> follows"},
+        {{{"/p.asp", "<%@ language=vbscript %>\n<%@ codepage=936 %>"}},
+         "0:2 the @ directive may appear only once, as the first command of the page"},
+        {{{"/p.asp", "hi <%@ language=jscript %>"}},
+         "0:1 the @ directive may appear only once, as the first command of the page"},
+        {{{"/p.asp", "\n<%@ Language=Perl %>"}}, "0:2 unknown script language: Perl"},
+        {{{"/p.asp", "<%@ CodePage=70000 %>"}}, "0:1 invalid CodePage: 70000"},
+        {{{"/p.asp", "<!-- #include file=\"a.inc\" -->"},
+          {"/a.inc", "\n\n<!--#include file=\"b\"-->"}},
+         "1:3 include file not found: /b"},
+        {{{"/p.asp", "<!-- #include virtual=\"/x/../../p.asp\" -->"}},
+         "0:1 include path leaves the root: /x/../../p.asp"},
+        {{{"/p.asp", "\n<!-- #include file=a.inc -->"}},
+         "0:2 malformed #include: expected <!-- #include file=\"...\" --> or virtual=\"...\""},
+        {{{"/p.asp", "<!-- #include file=\"p.asp\" -->"}}, "0:1 " + tooDeep + "p.asp"},
+        {IncludeChain(kMaxIncludeDepth), "15:1 " + tooDeep + "16.inc"},
+        {{{"/p.asp", "<!-- #include file=\"a\" -->"},
           {"/a", Repeat("<!-- #include file=\"b\" -->", 40)},
           {"/b", Repeat("<!-- #include file=\"c\" -->", 30)},
           {"/c", "<% c %>"}},
-         "too many includes: /c",
-         2,
-         1},
+         "2:1 too many includes: /c"},
+        {{{"/p.asp", "<script runat=server language=jscript>x</script>"}},
+         "0:1 a <script runat=\"server\"> block must use the page's language"},
+        {{{"/p.asp", "\n<script runat=\"server\">x</script"}},
+         "0:2 unterminated <script runat=\"server\">: no </script>"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
+    for (const auto& [site, expected] : rows) {
+        SCOPED_TRACE(expected);
         CompiledPage page;
         PageCompileError error;
-        EXPECT_FALSE(CompilePage("/p.asp", LoaderFor(row.site), page, error));
-        EXPECT_EQ(row.message, error.message);
-        EXPECT_EQ(row.file, error.file);
-        EXPECT_EQ(row.line, error.line);
+        EXPECT_FALSE(CompilePage("/p.asp", LoaderFor(site), page, error));
+        EXPECT_EQ(expected, std::to_string(error.file) + ":" + std::to_string(error.line) + " " +
+                                error.message);
         EXPECT_LT(error.file, page.files.size());
     }
 }

@@ -48,15 +48,24 @@ TEST_F(UploadFileTest, FileAndFieldReportTheirRecordsAndNothingElse)
     EXPECT_EQ(0, size);
 }
 
-// The script tests check the bytes of Content(False), empty content included.
-TEST_F(UploadFileTest, ContentBytesAreACopyThatTheCallerMayChange)
+// The test pages check the bytes of Content(False) as scripts see them; the
+// script engines under Wine cannot read an array's bounds, so they are here.
+TEST_F(UploadFileTest, ContentBytesAreACopyFromZeroThatTheCallerMayChange)
 {
-    Serve({{"f", "f.bin", nullptr, "abc"}});
+    Serve({{"f", "f.bin", nullptr, "abc"}, {"e", "e.bin", nullptr, ""}});
+    VariantHolder empty;
+    ASSERT_EQ(S_OK, Item(1)->get_Content(VARIANT_FALSE, empty.Get()));
+    ASSERT_EQ(VT_ARRAY | VT_UI1, empty->vt);
+    EXPECT_EQ(0, empty->parray->rgsabound[0].lLbound);
+    EXPECT_EQ(0u, empty->parray->rgsabound[0].cElements);
     ComPtr<IUploadFile> item = Item(0);
     // The change made to the first result must not reach the second.
     for (char expected : {'a', 'a'}) {
         VariantHolder content;
         ASSERT_EQ(S_OK, item->get_Content(VARIANT_FALSE, content.Get()));
+        ASSERT_EQ(VT_ARRAY | VT_UI1, content->vt);
+        EXPECT_EQ(0, content->parray->rgsabound[0].lLbound);
+        EXPECT_EQ(3u, content->parray->rgsabound[0].cElements);
         SafeArrayDataLock lock(content->parray);
         EXPECT_EQ(expected, static_cast<char*>(lock.Data())[0]);
         static_cast<char*>(lock.Data())[0] = 'z';

@@ -4,10 +4,15 @@
 // origin of every line. One pass over each file's bytes; every search starts
 // where the previous one ended, so the work is linear in the bytes seen.
 //
-// Tolerances and choices, as IIS makes them:
+// Tolerances and choices:
 // - The first "%>" ends a script block, also inside a string literal of the
-//   code ("<% s = "%>" %>" ends after the first quote); write "%" & ">" in
-//   the script instead.
+//   code ("<% s = "%>" %>" ends after the first quote), as in IIS; write
+//   "%" & ">" in the script instead.
+// - "<%=" and "<%@" count only with nothing between "<%" and the sign. The
+//   expression is written as it stands, spaces included; "<%%>" writes
+//   nothing.
+// - The page is include depth 0; an include that would reach
+//   kMaxIncludeDepth fails, so kMaxIncludeDepth - 1 files may nest.
 // - Includes are expanded only in literal text; "<!-- #include" inside
 //   <% %> stays code. An HTML comment whose first word is "#include" (after
 //   optional whitespace, any letter case, followed by whitespace) must be a
@@ -16,9 +21,11 @@
 //   a file and for splitting code into script lines.
 // - A UTF-8 byte-order mark is removed from the page and from each
 //   included file; only the page's sets the code page.
-// - <script runat="server"> blocks are not recognised: they stay literal
-//   text and reach the browser as written.
+// - <script runat="server"> blocks in literal text are code, in the page's
+//   language only; other <script> tags stay literal text.
 #include "PageCompiler.h"
+
+#include <cstring>
 
 #include <map>
 #include <string_view>
@@ -117,19 +124,26 @@ bool ParseCodePage(std::string_view value, unsigned& codePage)
     return true;
 }
 
+bool LanguageFromName(std::string_view name, ScriptLanguage& language)
+{
+    const std::string lower = LowerCopy(name);
+    if (lower == "vbscript") {
+        language = ScriptLanguage::VBScript;
+        return true;
+    }
+    if (lower == "jscript" || lower == "javascript") {
+        language = ScriptLanguage::JScript;
+        return true;
+    }
+    return false;
+}
+
 bool ApplyAttribute(const std::string& name, std::string_view value, Directive& directive,
                     std::string& message)
 {
     if (name == "language") {
-        const std::string lower = LowerCopy(value);
-        if (lower == "vbscript") {
-            directive.language = ScriptLanguage::VBScript;
+        if (LanguageFromName(value, directive.language))
             return true;
-        }
-        if (lower == "jscript" || lower == "javascript") {
-            directive.language = ScriptLanguage::JScript;
-            return true;
-        }
         message = "unknown script language: " + std::string(value);
         return false;
     }
@@ -244,6 +258,73 @@ IncludeParse ParseInclude(std::string_view text, IncludeDirective& include)
     return IncludeParse::Include;
 }
 
+// A <script ...> start tag: how long it is (0 when no '>' ends it in the
+// text given; 7 for a longer name such as "<scripts") and what its runat and
+// language attributes say.
+struct ScriptTag
+{
+    size_t length = 0;
+    bool server = false;
+    std::string_view language; // empty when not named
+};
+
+// Reads the attributes of the tag at the start of text (which starts with
+// "<script" in any case): name, name=value, values quoted or bare.
+ScriptTag ParseScriptTag(std::string_view text)
+{
+    ScriptTag tag;
+    size_t pos = 7;
+    if (pos < text.size() && !IsSpace(text[pos]) && text[pos] != '>') {
+        tag.length = pos;
+        return tag;
+    }
+    while (true) {
+        pos = SkipSpace(text, pos);
+        if (pos >= text.size())
+            return ScriptTag();
+        if (text[pos] == '>') {
+            tag.length = pos + 1;
+            return tag;
+        }
+        const size_t nameStart = pos;
+        while (pos < text.size() && !IsSpace(text[pos]) && text[pos] != '=' && text[pos] != '>')
+            ++pos;
+        const std::string name = LowerCopy(text.substr(nameStart, pos - nameStart));
+        pos = SkipSpace(text, pos);
+        std::string_view value;
+        if (pos < text.size() && text[pos] == '=') {
+            pos = SkipSpace(text, pos + 1);
+            if (pos < text.size() && (text[pos] == '"' || text[pos] == '\'')) {
+                const size_t close = text.find(text[pos], pos + 1);
+                if (close == kNone)
+                    return ScriptTag();
+                value = text.substr(pos + 1, close - pos - 1);
+                pos = close + 1;
+            } else {
+                const size_t valueStart = pos;
+                while (pos < text.size() && !IsSpace(text[pos]) && text[pos] != '>')
+                    ++pos;
+                value = text.substr(valueStart, pos - valueStart);
+            }
+        }
+        if (name == "runat" && LowerCopy(value) == "server")
+            tag.server = true;
+        if (name == "language")
+            tag.language = value;
+    }
+}
+
+// The offset of "</script" in any letter case from pos on, or kNone.
+size_t FindScriptEnd(std::string_view text, size_t pos)
+{
+    while (true) {
+        pos = text.find('<', pos);
+        if (pos == kNone || StartsWithNoCase(text, pos, "</script"))
+            return pos;
+        ++pos;
+    }
+}
+
 // The folder part of a virtual path, with its trailing '/'.
 std::string FolderOf(const std::string& virtualPath)
 {
@@ -308,7 +389,8 @@ private:
     bool ReadDirective(std::string_view text);
     bool CompileFile(FileContext& file);
     bool CompileScriptBlock(FileContext& file, size_t open, std::string_view body);
-    bool CompileLiteral(FileContext& file, size_t begin, size_t end);
+    bool CompileLiteral(FileContext& file, size_t begin, size_t end, size_t& next);
+    bool CompileServerScript(FileContext& file, size_t tagAt, const ScriptTag& tag, size_t& next);
     bool CompileInclude(FileContext& file, const IncludeDirective& include, uint32_t line);
     uint32_t FileIndex(const std::string& path);
     void EmitBlock(std::string_view bytes, uint32_t file, uint32_t line);
@@ -378,10 +460,20 @@ bool Compiler::CompileFile(FileContext& file)
 {
     const std::string_view text = file.text;
     size_t pos = 0;
+    size_t open = text.find("<%");
     while (pos < text.size()) {
-        const size_t open = text.find("<%", pos);
-        if (!CompileLiteral(file, pos, open == kNone ? text.size() : open))
+        // A server script block may have run past the "<%" found last; the
+        // search goes on from where it ended, never over the same bytes.
+        if (open != kNone && open < pos)
+            open = text.find("<%", pos);
+        const size_t end = open == kNone ? text.size() : open;
+        size_t next = end;
+        if (!CompileLiteral(file, pos, end, next))
             return false;
+        if (next != end) {
+            pos = next;
+            continue;
+        }
         if (open == kNone)
             break;
         const size_t close = text.find("%>", open + 2);
@@ -391,6 +483,12 @@ bool Compiler::CompileFile(FileContext& file)
         if (!CompileScriptBlock(file, open, text.substr(open + 2, close - open - 2)))
             return false;
         pos = close + 2;
+        // The white space after the directive writes nothing, so that
+        // "<% Option Explicit %>" on the next line is the script's first
+        // statement, as VBScript requires.
+        if (file.index == 0 && open == m_directiveAt)
+            while (pos < text.size() && strchr(" \t\r\n", text[pos]))
+                ++pos;
     }
     return true;
 }
@@ -414,35 +512,75 @@ bool Compiler::CompileScriptBlock(FileContext& file, size_t open, std::string_vi
 }
 
 // Literal text from begin to end, with the include directives in it
-// replaced by the included files.
-bool Compiler::CompileLiteral(FileContext& file, size_t begin, size_t end)
+// replaced by the included files. A <script runat="server"> block ends the
+// literal where it starts; next is then set past its end tag (else it stays
+// end). A "<script" tag that no '>' closes stays literal text, and so does
+// every later one in the same literal (which keeps the scan linear).
+bool Compiler::CompileLiteral(FileContext& file, size_t begin, size_t end, size_t& next)
 {
     const std::string_view literal = file.text.substr(begin, end - begin);
     size_t blockStart = 0;
     size_t search = 0;
+    bool scriptTags = true;
     while (true) {
-        const size_t comment = literal.find("<!--", search);
-        if (comment == kNone)
+        const size_t open = literal.find('<', search);
+        if (open == kNone)
             break;
-        IncludeDirective include;
-        const IncludeParse parsed = ParseInclude(literal.substr(comment), include);
-        if (parsed == IncludeParse::NotInclude) {
-            search = comment + 4;
-            continue;
+        const std::string_view rest = literal.substr(open);
+        search = open + 1;
+        if (scriptTags && StartsWithNoCase(rest, 0, "<script")) {
+            const ScriptTag tag = ParseScriptTag(rest);
+            scriptTags = tag.length != 0;
+            if (!scriptTags)
+                continue;
+            search = open + tag.length;
+            if (!tag.server)
+                continue;
+            EmitBlock(literal.substr(blockStart, open - blockStart), file.index,
+                      file.lines.LineAt(begin + blockStart));
+            return CompileServerScript(file, begin + open, tag, next);
         }
+        IncludeDirective include;
+        const IncludeParse parsed =
+            rest.substr(0, 4) == "<!--" ? ParseInclude(rest, include) : IncludeParse::NotInclude;
+        if (parsed == IncludeParse::NotInclude)
+            continue;
         // Lines are counted forward only: the block's line before the directive's.
         const uint32_t blockLine = file.lines.LineAt(begin + blockStart);
-        const uint32_t line = file.lines.LineAt(begin + comment);
+        const uint32_t line = file.lines.LineAt(begin + open);
         if (parsed == IncludeParse::Malformed)
             return Fail(file.index, line,
                         "malformed #include: expected <!-- #include file=\"...\" --> or "
                         "virtual=\"...\"");
-        EmitBlock(literal.substr(blockStart, comment - blockStart), file.index, blockLine);
+        EmitBlock(literal.substr(blockStart, open - blockStart), file.index, blockLine);
         if (!CompileInclude(file, include, line))
             return false;
-        blockStart = search = comment + include.length;
+        blockStart = search = open + include.length;
     }
     EmitBlock(literal.substr(blockStart), file.index, file.lines.LineAt(begin + blockStart));
+    return true;
+}
+
+// The code of a <script runat="server"> block, line for line like <% %>.
+// Only the page's own language can run: the host has one engine per page.
+bool Compiler::CompileServerScript(FileContext& file, size_t tagAt, const ScriptTag& tag,
+                                   size_t& next)
+{
+    const uint32_t line = file.lines.LineAt(tagAt);
+    ScriptLanguage language = m_page.language;
+    if (!tag.language.empty() && !LanguageFromName(tag.language, language))
+        return Fail(file.index, line, "unknown script language: " + std::string(tag.language));
+    if (language != m_page.language)
+        return Fail(file.index, line,
+                    "a <script runat=\"server\"> block must use the page's language");
+    const size_t codeStart = tagAt + tag.length;
+    const size_t close = FindScriptEnd(file.text, codeStart);
+    const size_t closeEnd = close == kNone ? kNone : file.text.find('>', close);
+    if (closeEnd == kNone)
+        return Fail(file.index, line, "unterminated <script runat=\"server\">: no </script>");
+    EmitCode(file.text.substr(codeStart, close - codeStart), file.index,
+             file.lines.LineAt(codeStart), "", "");
+    next = closeEnd + 1;
     return true;
 }
 

@@ -104,6 +104,7 @@ public:
             return;
         SCRIPTTHREADID thread = 0;
         engine->GetCurrentScriptThreadID(&thread);
+        std::lock_guard<std::mutex> hold(m_watch->engineLock);
         m_watch->scriptThreadId = thread;
         m_watch->engine = reinterpret_cast<uintptr_t>(engine);
         m_watch->startTick = static_cast<int64_t>(GetTickCount64());
@@ -112,6 +113,7 @@ public:
     {
         if (!m_watch)
             return;
+        std::lock_guard<std::mutex> hold(m_watch->engineLock);
         m_watch->startTick = 0;
         m_watch->engine = 0;
     }

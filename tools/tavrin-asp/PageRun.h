@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 // The request body as the page reads it: streamed from the connection in
@@ -46,6 +47,7 @@ struct PageWatch
     std::atomic<int> timeoutSeconds{90};
     std::atomic<int64_t> startTick{0}; // GetTickCount64() when the script started; 0 = not running
     std::atomic<bool> timedOut{false}; // set by the watchdog; the page must then send nothing
+    std::mutex engineLock; // held while engine is published, cleared or used by the watchdog
     std::atomic<uintptr_t> engine{0};  // the running IActiveScript*, for InterruptScriptThread
     std::atomic<uint32_t> scriptThreadId{0}; // SCRIPTTHREADID of the running script
 };

@@ -115,10 +115,23 @@ public:
         if (m_state->bodyUse == BodyUse::Form)
             return Fail(E_FAIL, kBinaryReadAfterForm);
         m_state->bodyUse = BodyUse::BinaryRead;
-        std::string bytes;
-        RETURN_IF_FAILED(ReadBody(static_cast<uint64_t>(asked), bytes));
-        RETURN_IF_FAILED(ByteArray(bytes, result));
-        WriteBackCount(count, static_cast<long>(bytes.size()));
+        // The bytes go straight from the connection into the array.
+        const uint64_t wanted = std::min<uint64_t>(static_cast<uint64_t>(asked), m_state->bodyLeft);
+        SafeArrayHolder array(SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(wanted)));
+        RETURN_IF_NULL_ALLOC(array.Get());
+        size_t done = 0;
+        if (wanted > 0) {
+            SafeArrayDataLock lock(array.Get());
+            RETURN_IF_FAILED(lock.Status());
+            RETURN_IF_FAILED(ReadInto(static_cast<char*>(lock.Data()), wanted, done));
+        }
+        if (done < wanted) {
+            SAFEARRAYBOUND bound = {static_cast<ULONG>(done), 0};
+            RETURN_IF_FAILED(SafeArrayRedim(array.Get(), &bound));
+        }
+        result->vt = VT_ARRAY | VT_UI1;
+        result->parray = array.Detach();
+        WriteBackCount(count, static_cast<long>(done));
         return S_OK;
     }
 
@@ -251,38 +264,36 @@ private:
     HRESULT ReadBody(uint64_t count, std::string& bytes)
     {
         count = std::min(count, m_state->bodyLeft);
-        RequestBody* body = m_state->request.body;
         bytes.resize(static_cast<size_t>(count));
         size_t done = 0;
-        while (body && done < bytes.size()) {
+        const HRESULT hr = ReadInto(bytes.data(), count, done);
+        bytes.resize(done);
+        return hr;
+    }
+
+    // Reads count bytes (at most what is left) into target; done tells how
+    // many came, fewer only when the body ends or the client leaves.
+    HRESULT ReadInto(char* target, uint64_t count, size_t& done)
+    {
+        count = std::min(count, m_state->bodyLeft);
+        RequestBody* body = m_state->request.body;
+        done = 0;
+        while (body && done < count) {
             const uint32_t chunk =
-                static_cast<uint32_t>(std::min<size_t>(bytes.size() - done, 1u << 30));
-            const int64_t got = body->Read(&bytes[done], chunk);
-            if (got < 0)
+                static_cast<uint32_t>(std::min<uint64_t>(count - done, 1u << 30));
+            const int64_t got = body->Read(target + done, chunk);
+            // A client that leaves in the middle of a read still gets its
+            // bytes delivered; IsClientConnected then reports it gone.
+            if (got < 0 && done == 0)
                 return Fail(HRESULT_FROM_WIN32(ERROR_NETNAME_DELETED),
                             L"The client disconnected while the request body was read.");
-            if (got == 0)
+            if (got <= 0)
                 break;
             done += static_cast<size_t>(got);
         }
-        bytes.resize(done);
         m_state->bodyLeft -= done;
         if (done < count)
             m_state->bodyLeft = 0;
-        return S_OK;
-    }
-
-    static HRESULT ByteArray(const std::string& bytes, VARIANT* result)
-    {
-        SafeArrayHolder array(SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size())));
-        RETURN_IF_NULL_ALLOC(array.Get());
-        if (!bytes.empty()) {
-            SafeArrayDataLock lock(array.Get());
-            RETURN_IF_FAILED(lock.Status());
-            memcpy(lock.Data(), bytes.data(), bytes.size());
-        }
-        result->vt = VT_ARRAY | VT_UI1;
-        result->parray = array.Detach();
         return S_OK;
     }
 

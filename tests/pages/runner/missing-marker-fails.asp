@@ -1,0 +1,2 @@
+<%' expect-failure: the body does not end with PASS %>
+everything seemed fine

@@ -1,0 +1,6 @@
+<%' expect-failure: 500 .*line 4 %>
+<%
+Dim x
+If x Then Then
+Response.Write "PASS"
+%>

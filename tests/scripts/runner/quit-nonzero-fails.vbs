@@ -1,3 +1,0 @@
-' expect-failure: quit with code 3
-WScript.Echo "PASS"
-WScript.Quit 3

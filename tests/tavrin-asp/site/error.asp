@@ -1,0 +1,4 @@
+<%@ Language=VBScript %>
+<html><body>
+<!-- #include file="inc/broken.inc" -->
+</body></html>

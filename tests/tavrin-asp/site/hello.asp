@@ -1,0 +1,2 @@
+<%@ Language=JScript %>
+hello <%= Request.QueryString("name") %> on <%= Request.ServerVariables("REQUEST_METHOD") %>

@@ -1,0 +1,5 @@
+<%
+Server.ScriptTimeout = 2
+Do
+Loop
+%>
