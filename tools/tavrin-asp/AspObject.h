@@ -11,6 +11,7 @@
 
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
+#include "util/VariantHolder.h"
 
 #include <windows.h>
 
@@ -120,10 +121,11 @@ public:
         if (!params)
             return E_INVALIDARG;
         m_error.clear();
-        VARIANT ignored;
-        VariantInit(&ignored);
-        const HRESULT hr = Call(id, flags, CallArgs(params, flags), result ? result : &ignored);
-        VariantClear(&ignored);
+        if (result)
+            VariantInit(result);
+        VariantHolder ignored;
+        const HRESULT hr =
+            Call(id, flags, CallArgs(params, flags), result ? result : ignored.Get());
         if (SUCCEEDED(hr) || hr == kPageEndStatus || m_error.empty() || !exception)
             return hr;
         *exception = EXCEPINFO{};

@@ -26,8 +26,12 @@ std::string HttpDate(time_t seconds)
 
 std::string CookieLine(const ResponseCookie& cookie)
 {
-    std::string line = "Set-Cookie: " + UrlEncode(NarrowText(cookie.name, CP_UTF8)) + "=" +
-                       UrlEncode(NarrowText(cookie.value, CP_UTF8));
+    std::string line = "Set-Cookie: " + UrlEncode(NarrowText(cookie.name, CP_UTF8)) + "=";
+    if (cookie.keys.empty())
+        line += UrlEncode(NarrowText(cookie.value, CP_UTF8));
+    for (size_t i = 0; i < cookie.keys.size(); ++i)
+        line += (i > 0 ? "&" : "") + UrlEncode(NarrowText(cookie.keys[i].first, CP_UTF8)) + "=" +
+                UrlEncode(NarrowText(cookie.keys[i].second, CP_UTF8));
     if (!cookie.expires.empty())
         line += "; expires=" + NarrowText(cookie.expires, CP_UTF8);
     if (!cookie.domain.empty())

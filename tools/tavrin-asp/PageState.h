@@ -21,6 +21,7 @@ struct ResponseCookie
 {
     std::wstring name;
     std::wstring value;
+    std::vector<std::pair<std::wstring, std::wstring>> keys; // Cookies("n")("key"), sent as k=v&...
     std::wstring path = L"/";
     std::wstring domain;
     std::wstring expires; // an HTTP date, or "" for a cookie of the browser session

@@ -58,7 +58,16 @@ public:
           m_state(std::move(state))
     {}
 
-    STDMETHODIMP get_Item(BSTR, IDispatch**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_Item(BSTR name, IDispatch** result) override
+    {
+        if (!result)
+            return E_POINTER;
+        *result = nullptr;
+        ComPtr<IStringList> list;
+        RETURN_IF_FAILED(LookUp(std::wstring(name ? name : L"", SysStringLen(name)),
+                                list.ReleaseAndGetAddressOf()));
+        return list->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(result));
+    }
     STDMETHODIMP get_QueryString(IRequestDictionary** result) override
     {
         RETURN_IF_FAILED(CheckOpen());
@@ -182,16 +191,24 @@ private:
         return S_OK;
     }
 
-    // Request("name"): QueryString, Form, Cookies, ClientCertificate,
-    // ServerVariables, the first that has the name.
     HRESULT LookUp(const CallArgs& args, VARIANT* result)
     {
-        RETURN_IF_FAILED(CheckOpen());
+        std::wstring name;
         if (args.Count() < 1)
             return Fail(DISP_E_BADPARAMCOUNT, L"Request needs the name of an item.");
-        std::wstring name;
         if (!VariantToText(args[0], name))
             return Fail(DISP_E_TYPEMISMATCH, L"Request: the name of an item must be text.");
+        ComPtr<IStringList> list;
+        RETURN_IF_FAILED(LookUp(name, list.ReleaseAndGetAddressOf()));
+        result->vt = VT_DISPATCH;
+        return list->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&result->pdispVal));
+    }
+
+    // Request("name"): QueryString, Form, Cookies, ClientCertificate,
+    // ServerVariables, the first that has the name; an empty list when none.
+    HRESULT LookUp(const std::wstring& name, IStringList** list)
+    {
+        RETURN_IF_FAILED(CheckOpen());
         const DictionaryItem* item = nullptr;
         DictionaryContent query = QueryString(), cookies = Cookies(), variables;
         if (!(item = query.Find(name))) {
@@ -204,11 +221,7 @@ private:
             variables = ServerVariables();
             item = variables.Find(name);
         }
-        ComPtr<IStringList> list;
-        RETURN_IF_FAILED(CreateStringList(item ? item->values : std::vector<std::wstring>(),
-                                          list.ReleaseAndGetAddressOf()));
-        result->vt = VT_DISPATCH;
-        return list->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&result->pdispVal));
+        return CreateStringList(item ? item->values : std::vector<std::wstring>(), list);
     }
 
     DictionaryContent QueryString() const

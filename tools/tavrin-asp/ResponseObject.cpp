@@ -113,11 +113,16 @@ public:
         std::wstring name;
         if (key.vt == VT_ERROR || key.vt == VT_EMPTY || !VariantToText(key, name) || name.empty()) {
             m_cookie->value = Text(value);
+            m_cookie->keys.clear();
             return S_OK;
         }
-        if (!m_cookie->value.empty())
-            m_cookie->value += L"&";
-        m_cookie->value += name + L"=" + Text(value);
+        for (auto& [existing, text] : m_cookie->keys) {
+            if (lstrcmpiW(existing.c_str(), name.c_str()) == 0) {
+                text = Text(value);
+                return S_OK;
+            }
+        }
+        m_cookie->keys.emplace_back(name, Text(value));
         return S_OK;
     }
     STDMETHODIMP put_Expires(DATE expires) override
@@ -148,7 +153,7 @@ public:
     {
         if (!hasKeys)
             return E_POINTER;
-        *hasKeys = m_cookie->value.find(L'=') != std::wstring::npos ? VARIANT_TRUE : VARIANT_FALSE;
+        *hasKeys = m_cookie->keys.empty() ? VARIANT_FALSE : VARIANT_TRUE;
         return S_OK;
     }
     STDMETHODIMP get__NewEnum(IUnknown**) override { return E_NOTIMPL; }

@@ -234,7 +234,8 @@ int RunWithOptions(const RunOptions& options)
     watchdog.join();
     if (!outcome.error.empty())
         WriteText(true, L"tavrin-asp: " + WidenBytes(outcome.error, CP_UTF8) + L"\n");
-    return outcome.status >= 200 && outcome.status < 300 ? 0 : 1;
+    // An error after Flush keeps the status already sent; it still fails the run.
+    return outcome.status >= 200 && outcome.status < 300 && outcome.error.empty() ? 0 : 1;
 }
 
 } // namespace

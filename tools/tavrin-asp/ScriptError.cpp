@@ -7,6 +7,8 @@
 
 #include "util/BstrHolder.h"
 
+#include <algorithm>
+
 namespace {
 
 std::wstring Hex(HRESULT number)
@@ -14,6 +16,30 @@ std::wstring Hex(HRESULT number)
     wchar_t text[16];
     swprintf(text, 16, L"%08X", static_cast<unsigned>(number));
     return text;
+}
+
+// Wine's engines leave the description empty for some errors (compile
+// errors, errors of the automation library such as division by zero).
+std::wstring SystemText(HRESULT number)
+{
+    switch (number) {
+    case DISP_E_DIVBYZERO:
+        return L"Division by zero";
+    case DISP_E_OVERFLOW:
+        return L"Overflow";
+    case DISP_E_TYPEMISMATCH:
+        return L"Type mismatch";
+    }
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(number), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring result = length > 0 && text ? std::wstring(text, length) : L"Unknown error";
+    LocalFree(text);
+    while (!result.empty() &&
+           (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+        result.pop_back();
+    return result;
 }
 
 std::wstring FileName(const CompiledPage& page, uint32_t index)
@@ -39,18 +65,21 @@ ScriptError ScriptErrorOf(IActiveScriptError& error, const CompiledPage& page)
     result.description = description ? description.Get() : L"";
     result.source = source ? source.Get() : L"";
     if (result.description.empty())
-        result.description = L"Unknown error";
+        result.description = result.source.find(L"compilation") != std::wstring::npos
+                                 ? L"Syntax error"
+                                 : SystemText(result.number);
     DWORD context = 0;
     ULONG line = 0;
     LONG column = 0;
-    if (FAILED(error.GetSourcePosition(&context, &line, &column)))
-        return result;
-    if (line < page.lines.size()) {
-        result.file = FileName(page, page.lines[line].file);
-        result.line = page.lines[line].line;
-    } else {
+    if (FAILED(error.GetSourcePosition(&context, &line, &column)) || page.lines.empty()) {
         result.file = FileName(page, 0);
+        return result;
     }
+    // A construct left open at the end of the script is reported one line
+    // past it.
+    const LineOrigin& origin = page.lines[std::min<size_t>(line, page.lines.size() - 1)];
+    result.file = FileName(page, origin.file);
+    result.line = origin.line;
     return result;
 }
 

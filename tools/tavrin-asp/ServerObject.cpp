@@ -33,13 +33,15 @@ std::wstring Text(BSTR text)
 }
 
 // Calls a member by name through IDispatch with the given arguments (last
-// first); DISP_E_UNKNOWNNAME when the object has no such member.
+// first); S_FALSE when the object does not name such a member (whatever
+// the failure of GetIDsOfNames).
 HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* args, UINT count,
                    EXCEPINFO* exception)
 {
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    RETURN_IF_FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+        return S_FALSE;
     DISPPARAMS params = {args, nullptr, count, 0};
     VariantHolder result;
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.Get(),
@@ -163,7 +165,7 @@ STDMETHODIMP ServerObject::CreateObject(BSTR progId, IDispatch** object)
     hr = CallByName(created.Get(), L"OnStartPage", &context, 1, &exception);
     BstrHolder source(exception.bstrSource), description(exception.bstrDescription),
         help(exception.bstrHelpFile);
-    if (hr == DISP_E_UNKNOWNNAME || hr == DISP_E_MEMBERNOTFOUND) {
+    if (hr == S_FALSE) {
         *object = created.Detach();
         return S_OK;
     }

@@ -6,6 +6,8 @@
 <%' expect-text: X-Page: yes %>
 <%' expect-text: Cache-Control: no-cache %>
 <%' expect-text: Set-Cookie: flavour=oat+meal; path=/ %>
+<%' expect-text: Set-Cookie: pref=k=v%2F1&j=2; path=/app %>
+<%' expect-text: Expires: %>
 <%' expect-text: café PASS %>
 <%
 ' Status, headers and cookies, Clear dropping what is buffered, CodePage
@@ -19,6 +21,11 @@ Response.Charset = "utf-8"
 Response.CacheControl = "no-cache"
 Response.AddHeader "X-Page", "yes"
 Response.Cookies("flavour") = "oat meal"
+Set pref = Response.Cookies("pref")
+pref.Item("k") = "v/1"
+pref.Item("j") = "2"
+pref.Path = "/app"
+Response.Expires = 10
 Response.CodePage = 65001
 Response.Write "caf" & Chr(233) & " PASS"
 Response.End
