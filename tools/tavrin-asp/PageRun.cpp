@@ -17,6 +17,8 @@
 
 namespace {
 
+constexpr wchar_t kGlobalsItem[] = L"TavrinAspPage";
+
 // The site the engine calls back: it hands out the host objects by name and
 // records the first script error. Lives on the stack of RunScript, which
 // closes the engine before it goes.
@@ -25,7 +27,9 @@ class PageScriptSite : public IActiveScriptSite
 public:
     PageScriptSite(const HostObjects& objects, const CompiledPage& page, ScriptError& error)
         : m_objects(objects), m_page(page), m_error(error)
-    {}
+    {
+        CreatePageGlobals(m_objects, m_globals.ReleaseAndGetAddressOf());
+    }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -73,26 +77,17 @@ public:
 private:
     IUnknown* Find(LPCOLESTR name) const
     {
-        if (lstrcmpiW(name, L"Request") == 0)
-            return m_objects.request.Get();
-        if (lstrcmpiW(name, L"Response") == 0)
-            return m_objects.response.Get();
-        if (lstrcmpiW(name, L"Server") == 0)
-            return m_objects.server.Get();
-        if (lstrcmpiW(name, L"Session") == 0)
-            return m_objects.session.Get();
-        if (lstrcmpiW(name, L"Application") == 0)
-            return m_objects.application.Get();
-        return nullptr;
+        return lstrcmpiW(name, kGlobalsItem) == 0 ? m_globals.Get() : nullptr;
     }
 
     const HostObjects& m_objects;
+    ComPtr<IDispatch> m_globals;
     const CompiledPage& m_page;
     ScriptError& m_error;
 };
 
-const wchar_t* const kItemNames[] = {L"Request", L"Response", L"Server", L"Session",
-                                     L"Application"};
+// The one named item; its members are the five host objects (PageGlobals.cpp).
+// Not visible by its own name.
 
 // Publishes the running engine to the watchdog for the life of a scope.
 class WatchScope
@@ -144,10 +139,8 @@ void RunScript(const CompiledPage& page, unsigned codePage, const HostObjects& o
         hr = parser->InitNew();
     if (SUCCEEDED(hr))
         hr = engine->SetScriptSite(&site);
-    for (const wchar_t* name : kItemNames) {
-        if (SUCCEEDED(hr))
-            hr = engine->AddNamedItem(name, SCRIPTITEM_ISVISIBLE);
-    }
+    if (SUCCEEDED(hr))
+        hr = engine->AddNamedItem(kGlobalsItem, SCRIPTITEM_GLOBALMEMBERS);
     if (FAILED(hr)) {
         if (engine)
             engine->Close();

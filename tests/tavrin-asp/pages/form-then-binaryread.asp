@@ -1,14 +1,13 @@
 <%@ Language=JScript %>
 <%// run-args: --body data/form.body --content-type application/x-www-form-urlencoded --query q=1 %>
 <%
-// JScript: Request.Item("name") (Wine's engines cannot call a named item's
-// default member, Request("name")), and BinaryRead refused once Form has
-// read the body.
+// JScript: Request("name"), and BinaryRead refused once Form has read the
+// body.
 function check(ok, what) {
     if (!ok) Response.Write("FAIL: " + what + "\r\n");
 }
-check(Request.Item("q") == "1", "Request.Item(name) from the query");
-check(Request.Item("e") == "3", "Request.Item(name) from the form");
+check(Request("q") == "1", "Request(name) from the query");
+check(Request("e") == "3", "Request(name) from the form");
 check(String(Request.Form("b")) == "form", "Form(name)");
 var failed = false;
 try {

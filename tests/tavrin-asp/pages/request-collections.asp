@@ -1,9 +1,7 @@
 <%' run-args: --query a=1&a=2&b=query&sp=x+y%26z --body data/form.body --content-type application/x-www-form-urlencoded --header Cookie:c=cookie;d=cookie%20only --header X-Test:yes %>
 <%
-' The collections, their item lists, and Request.Item's lookup order:
-'' QueryString, Form, Cookies, ServerVariables. (Wine's VBScript cannot call
-' a named item's default member with arguments, so Request.Item("x")
-' stands for Request("x") here.)
+' The collections, their item lists, and Request("x")'s lookup order:
+' QueryString, Form, Cookies, ServerVariables.
 Sub Check(ok, what)
     If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
@@ -27,8 +25,8 @@ Check Request.Form("b") = "form", "form value"
 Check Request.Form("c") = "form only", "form value with space " & Request.Form("c")
 Check Request.Cookies("d") = "cookie only", "cookie " & Request.Cookies("d")
 
-Check Request.Item("b") = "query", "QueryString before Form"
-Check Request.Item("c") = "form only", "Form before Cookies"
+Check Request("b") = "query", "QueryString before Form"
+Check Request("c") = "form only", "Form before Cookies"
 Check Request.Item("d") = "cookie only", "Cookies before ServerVariables"
 Check Request.Item("REQUEST_METHOD") = "POST", "ServerVariables last"
 

@@ -18,12 +18,12 @@ Check Server.ScriptTimeout = 90, "default ScriptTimeout"
 Server.ScriptTimeout = 30
 Check Server.ScriptTimeout = 30, "ScriptTimeout put"
 
-Session.Contents("count") = 5
+Session("count") = 5
 Check Session.Contents("COUNT") = 5, "session value by name in any case"
 Check Session.Timeout = 20, "session timeout"
 Check Len(Session.SessionID) > 0, "session id"
 Application.Lock
-Application.Contents("hits") = Application.Contents("hits") + 1
+Application("hits") = Application("hits") + 1
 Application.UnLock
 Check Application.Contents("hits") = 1, "application value"
 Set made = Server.CreateObject("Scripting.Dictionary")
