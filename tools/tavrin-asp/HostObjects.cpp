@@ -41,22 +41,54 @@ public:
         return m_application.CopyTo(out);
     }
 
+    // The context is also the page's one named item, with global members:
+    // Wine's engines cannot call a named item itself with arguments, so
+    // Request("x") or Session("x") = v reach the host here as a member
+    // called with arguments, and go (flags and all) to the object's default
+    // member.
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params,
+                        VARIANT* result, EXCEPINFO* exception, UINT* argError) override
+    {
+        const bool withArguments =
+            params &&
+            (params->cArgs > 0 || (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)));
+        IDispatch* object = Find(id);
+        if (!withArguments || !object)
+            return AspObject::Invoke(id, iid, lcid, flags, params, result, exception, argError);
+        return object->Invoke(DISPID_VALUE, iid, lcid, flags, params, result, exception, argError);
+    }
+
 protected:
     HRESULT Call(DISPID id, WORD, const CallArgs&, VARIANT* result) override
     {
-        IUnknown* object = id == kRequest       ? static_cast<IUnknown*>(m_request.Get())
-                           : id == kResponse    ? m_response.Get()
-                           : id == kServer      ? m_server.Get()
-                           : id == kSession     ? static_cast<IUnknown*>(m_session.Get())
-                           : id == kApplication ? m_application.Get()
-                                                : nullptr;
+        IDispatch* object = Find(id);
         if (!object)
             return DISP_E_MEMBERNOTFOUND;
+        object->AddRef();
         result->vt = VT_DISPATCH;
-        return object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&result->pdispVal));
+        result->pdispVal = object;
+        return S_OK;
     }
 
 private:
+    IDispatch* Find(DISPID id) const
+    {
+        switch (id) {
+        case kRequest:
+            return m_request.Get();
+        case kResponse:
+            return m_response.Get();
+        case kServer:
+            return m_server.Get();
+        case kSession:
+            return m_session.Get();
+        case kApplication:
+            return m_application.Get();
+        default:
+            return nullptr;
+        }
+    }
+
     ComPtr<IRequest> m_request;
     ComPtr<IResponse> m_response;
     ComPtr<IServer> m_server;

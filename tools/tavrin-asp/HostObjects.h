@@ -49,9 +49,6 @@ HRESULT CreateSessionObject(const std::shared_ptr<PageState>& state, ISessionObj
 HRESULT CreateApplicationObject(const std::shared_ptr<PageState>& state,
                                 IApplicationObject** application);
 HRESULT CreateScriptingContext(const HostObjects& objects, IScriptingContext** context);
-// The object whose members are the five host objects, the page's one named
-// item (PageGlobals.cpp). It holds references to them.
-HRESULT CreatePageGlobals(const HostObjects& objects, IDispatch** globals);
 
 // The text that an E_UNEXPECTED from a closed page carries.
 constexpr wchar_t kPageEndedText[] = L"The page has ended.";

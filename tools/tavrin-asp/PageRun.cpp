@@ -17,7 +17,10 @@
 
 namespace {
 
-constexpr wchar_t kGlobalsItem[] = L"TavrinAspPage";
+// The page's one named item, not visible by its own name: the scripting
+// context, whose members Request, Response, Server, Session and Application
+// the script sees as globals.
+constexpr wchar_t kGlobalsItem[] = L"ScriptingContext";
 
 // The site the engine calls back: it hands out the host objects by name and
 // records the first script error. Lives on the stack of RunScript, which
@@ -27,9 +30,7 @@ class PageScriptSite : public IActiveScriptSite
 public:
     PageScriptSite(const HostObjects& objects, const CompiledPage& page, ScriptError& error)
         : m_objects(objects), m_page(page), m_error(error)
-    {
-        CreatePageGlobals(m_objects, m_globals.ReleaseAndGetAddressOf());
-    }
+    {}
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -77,17 +78,13 @@ public:
 private:
     IUnknown* Find(LPCOLESTR name) const
     {
-        return lstrcmpiW(name, kGlobalsItem) == 0 ? m_globals.Get() : nullptr;
+        return lstrcmpiW(name, kGlobalsItem) == 0 ? m_objects.context.Get() : nullptr;
     }
 
     const HostObjects& m_objects;
-    ComPtr<IDispatch> m_globals;
     const CompiledPage& m_page;
     ScriptError& m_error;
 };
-
-// The one named item; its members are the five host objects (PageGlobals.cpp).
-// Not visible by its own name.
 
 // Publishes the running engine to the watchdog for the life of a scope.
 class WatchScope
