@@ -40,8 +40,8 @@ include_directories(${CMAKE_BINARY_DIR}/generated)
 # tavrin_version_resource(<target> <rc file>)
 # Adds a program's resource script, which names the file and includes the
 # version block shared by every binary ("server/VersionInfo.rc2": the target
-# has src/ on its include path). windres
-# reports no dependencies, so the included files are named here.
+# has src/ on its include path). windres reports no dependencies, so the
+# included files are named here.
 function(tavrin_version_resource target rc)
   target_sources(${target} PRIVATE ${rc})
   set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${TAVRIN_VERSION_HEADER}

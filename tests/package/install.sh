@@ -5,21 +5,24 @@
 # nothing of the library left in either registry view; then that install.cmd
 # stops at a DLL that does not load. Where this machine runs no 32-bit
 # programs, the x86 files are checked for presence only and the x86 folder is
-# left out of the Wine run; the check says so.
+# left out of the Wine run; the check says so. The archive is unpacked into a
+# folder whose name has spaces and parentheses, as under Program Files (x86).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export TAVRIN_WINEPREFIX=$root/build/wineprefix-package
 source "$root/scripts/wine-env.sh"
 work=$root/build/package-check
-pkg=$work/unpacked
+pkg="$work/Program Files (x86)/TavrinUpload"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 wine_out() { "$WINE" "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# "cmd /c call PATH": a lone quoted path after /c loses its quotes when it
+# holds parentheses; after call it keeps them.
 
 zip=$(bash "$root/scripts/package.sh") || { echo "FAIL: package.sh"; exit 1; }
 rm -rf "$work"
-mkdir -p "$work"
+mkdir -p "$pkg"
 unzip -q "$root/$zip" -d "$pkg" || { echo "FAIL: unzip $zip"; exit 1; }
 for f in LICENSE.txt install.cmd uninstall.cmd examples/upload.asp; do
   [[ -f $pkg/$f ]] || fail "the archive has no $f"
@@ -60,7 +63,7 @@ wine_prefix_ensure || exit 1
 # Start from nothing registered: an interrupted run leaves keys behind.
 registered | while read -r view key; do wine_out "$view\\reg.exe" delete "$key" /f >/dev/null; done
 
-out=$(wine_out cmd /c "$(windows_path "$pkg/install.cmd")") || fail "install.cmd exited $?: $out"
+out=$(wine_out cmd /c call "$(windows_path "$pkg/install.cmd")") || fail "install.cmd exited $?: $out"
 echo "$out"
 printf '%s\r\n' 'Set u = CreateObject("TavrinUpload.Upload")' \
   'Set f = CreateObject("TavrinUpload.UploadFile")' \
@@ -69,13 +72,13 @@ for view in "${views[@]}"; do
   out=$(wine_out "$view\\cscript.exe" //nologo "$(windows_path "$work/create.vbs")")
   [[ $out == "created IUpload IUploadFile" ]] || fail "$view cscript: $out"
 done
-out=$(wine_out cmd /c "$(windows_path "$pkg/uninstall.cmd")") || fail "uninstall.cmd exited $?: $out"
+out=$(wine_out cmd /c call "$(windows_path "$pkg/uninstall.cmd")") || fail "uninstall.cmd exited $?: $out"
 echo "$out"
 left=$(registered)
 [[ -z $left ]] || fail "left registered after uninstall.cmd: $left"
 
 echo broken >"$pkg/x64/TavrinUpload.dll"
-out=$(wine_out cmd /c "$(windows_path "$pkg/install.cmd")") && fail "install.cmd of a broken DLL succeeded"
+out=$(wine_out cmd /c call "$(windows_path "$pkg/install.cmd")") && fail "install.cmd of a broken DLL succeeded"
 [[ $out == *"Failed to register"*x64* && $out != *Registered* ]] ||
   fail "install.cmd of a broken DLL: $out"
 "$WINESERVER" -k </dev/null >/dev/null 2>&1
