@@ -31,6 +31,23 @@ endif()
 
 get_filename_component(TAVRIN_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 
+# The project's version as macros (TavrinVersion.h), for the resource scripts
+# and the tests.
+set(TAVRIN_VERSION_HEADER ${CMAKE_BINARY_DIR}/generated/TavrinVersion.h)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/TavrinVersion.h.in ${TAVRIN_VERSION_HEADER} @ONLY)
+include_directories(${CMAKE_BINARY_DIR}/generated)
+
+# tavrin_version_resource(<target> <rc file>)
+# Adds a program's resource script, which names the file and includes the
+# version block shared by every binary ("server/VersionInfo.rc2": the target
+# has src/ on its include path). windres reports no dependencies, so the
+# included files are named here.
+function(tavrin_version_resource target rc)
+  target_sources(${target} PRIVATE ${rc})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${TAVRIN_VERSION_HEADER}
+               ${TAVRIN_SOURCE_ROOT}/src/server/VersionInfo.rc2)
+endfunction()
+
 # tavrin_expose(<library> <folder>...)
 # Gives a library an include root of its own in the build tree that holds
 # links to the named folders of src/ and nothing else, so that

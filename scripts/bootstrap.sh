@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   ca-certificates git cmake ninja-build make g++ googletest libbenchmark-dev
-  clang libclang-rt-14-dev clang-format curl nodejs
+  clang libclang-rt-14-dev clang-format curl nodejs zip unzip
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine64 wine64-tools wine32
   chromium fonts-wqy-microhei

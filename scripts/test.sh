@@ -2,9 +2,9 @@
 # Runs every test: installs what is missing, builds all configurations
 # (warnings are errors; a failed build fails the run), then runs the native
 # tests (ASan + UBSan), the x64 and x86 tests and test pages under Wine, the
-# fuzz smoke runs, the example pages in headless Chromium and the format
-# check. Ends with one line "N passed, M failed" over every suite, and exits
-# non-zero when M is not 0.
+# fuzz smoke runs, the example pages in headless Chromium, the release
+# archive under Wine and the format check. Ends with one line "N passed, M
+# failed" over every suite, and exits non-zero when M is not 0.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -66,6 +66,14 @@ browser_failed=$(grep -c '^not ok ' "$browser_log")
 echo "   browser: $browser_passed $browser_failed" >&2
 passed=$((passed + browser_passed))
 failed=$((failed + browser_failed))
+
+# The release archive installs, serves both classes and uninstalls cleanly.
+echo "== check package" >&2
+if bash tests/package/install.sh >&2; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 # Every C and C++ file is formatted by the checked-in .clang-format.
 echo "== check format" >&2
