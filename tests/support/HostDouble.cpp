@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 // A member that the Upload object must never call.
 #define TU_HOST_STUB(name, params)                                                                 \
@@ -295,19 +293,6 @@ void HostDouble::SetBody(std::vector<uint8_t> body)
 {
     m_body = std::move(body);
     m_served = 0;
-}
-
-bool HostDouble::LoadBody(const std::wstring& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    if (!file)
-        return false;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
-    if (file.bad())
-        return false;
-    SetBody(std::move(bytes));
-    return true;
 }
 
 IUnknown* HostDouble::Context() noexcept

@@ -1,6 +1,6 @@
 // HostDouble stands in for the web server's ASP object model in tests: a
-// scripting context whose Request serves a request body from memory (or from
-// a file) in chunks and whose Response reports a connected client. Only the
+// scripting context whose Request serves a request body from memory in
+// chunks and whose Response reports a connected client. Only the
 // calls that the Upload object may make work (QueryInterface for
 // IScriptingContext, get_Request, get_Response, get_TotalBytes, BinaryRead,
 // IsClientConnected, AddRef/Release); every other member, IDispatch's and
@@ -69,8 +69,6 @@ public:
     // The body served by BinaryRead; TotalBytes announces its size unless
     // AnnounceTotal says otherwise (the body may then be shorter or longer).
     void SetBody(std::vector<uint8_t> body);
-    // Serves the bytes of a file; false when it cannot be read.
-    bool LoadBody(const std::wstring& path);
     void AnnounceTotal(int32_t total) noexcept { m_announced = total; }
 
     HostFaults& Faults() noexcept { return m_faults; }
