@@ -1,51 +1,52 @@
 #!/usr/bin/env bash
-# Runs one test page with tavrin-asp under Wine (see CMakeLists.txt):
-#   run-page.sh TAVRIN_ASP DLL REGSVR32 PAGE pass|expect-failure REGEX [RUN-ARG...]
-# from the page's folder, with the DLL registered in the prefix for the run
-# only (Server.CreateObject needs the registration; other tests remove it).
-# A page passes when tavrin-asp exits 0, the status is 200 and the body's
-# last non-empty line is PASS. With expect-failure it must fail that check
-# with output matching the extended REGEX (line breaks read as spaces):
-# that proves the runner fails. With pass, REGEX is a placeholder.
+# Runs one test page with "tavrin-asp run" under Wine, from the page's
+# folder, with the DLL registered in the prefix for the run only
+# (Server.CreateObject needs the registration; other tests remove it):
+#   run-page.sh TAVRIN_ASP DLL REGSVR32 PAGE
+# Comment lines at the top of the page steer the run:
+#   run-args: ARGS         arguments after the page name, shell-quoted
+#   expect-status: N       the status (default 200)
+#   expect-text: TEXT      text the response must hold (repeatable); without
+#                          one, the body's last non-empty line must be PASS
+#   expect-failure: REGEX  the page must fail those checks, with output
+#                          matching REGEX: proof that the runner fails
+# No response may hold "FAIL", and tavrin-asp must exit 0 for a 2xx status
+# and 1 otherwise.
 set -uo pipefail
-asp=$1 dll=$2 regsvr=$3 page=$4 mode=$5 regex=$6
-shift 6
+asp=$1 dll=$2 regsvr=$3 page=$4
 run=$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-run.sh
-errors=$(mktemp)
-trap 'rm -f "$errors"' EXIT
+directive() { head -n 8 "$page" | sed -n "s/.*$1: \(.*[^ ]\) *%>.*/\1/p"; }
+eval "args=($(directive run-args))"
+status=$(directive expect-status)
+status=${status:-200}
+mapfile -t texts < <(directive expect-text)
+regex=$(directive expect-failure)
 
-# Prints why the response in $out fails, if it does.
+# Prints why the response fails the checks, if it does.
 verdict() {
-  local status last
-  status=$(head -n1 <<<"$out" | tr -d '\r')
-  last=$(tr -d '\r' <<<"$out" | grep -v '^[[:space:]]*$' | tail -n1)
-  if [[ ! $status =~ ^HTTP/1\.[01]\ 200 ]]; then
-    echo "status is not 200: $status"
-  elif [[ $last != PASS ]]; then
-    echo "the body does not end with PASS"
-  elif [[ $code != 0 ]]; then
-    echo "tavrin-asp exited with $code"
-  fi
+  local line last text
+  line=$(head -n 1 <<<"$out" | tr -d '\r')
+  last=$(tr -d '\r' <<<"$out" | grep -v '^[[:space:]]*$' | tail -n 1)
+  [[ $line == "HTTP/1.1 $status "* ]] || { echo "status line: $line, expected $status"; return; }
+  [[ $code == $([[ $status == 2* ]] && echo 0 || echo 1) ]] || { echo "exit code $code"; return; }
+  grep -q FAIL <<<"$out" && { echo "the response holds FAIL"; return; }
+  [[ ${#texts[@]} -gt 0 || $last == PASS ]] || { echo "the body does not end with PASS"; return; }
+  for text in "${texts[@]}"; do
+    grep -qF -- "$text" <<<"$out" || { echo "missing: $text"; return; }
+  done
 }
 
 # regsvr32 may start the wineserver, which must not inherit our output.
-"$run" "$regsvr" /s "Z:$dll" </dev/null >/dev/null 2>&1 ||
-  { echo "FAIL: registering $dll gave $?"; exit 1; }
-cd "$(dirname "$page")" || exit 1
-out=$("$run" "$asp" run "$(basename "$page")" "$@" 2>"$errors")
+"$run" "$regsvr" /s "Z:$dll" </dev/null >/dev/null 2>&1 || { echo "FAIL: registering $dll"; exit 1; }
+out=$(cd "$(dirname "$page")" && "$run" "$asp" run "$(basename "$page")" "${args[@]}" 2>&1)
 code=$?
-"$run" "$regsvr" /s /u "Z:$dll" </dev/null >/dev/null 2>&1 ||
-  { echo "FAIL: unregistering $dll gave $?"; exit 1; }
+"$run" "$regsvr" /s /u "Z:$dll" </dev/null >/dev/null 2>&1 || { echo "FAIL: unregistering $dll"; exit 1; }
 echo "$out"
-cat "$errors"
 why=$(verdict)
-case $mode in
-  pass)
-    [[ -z $why ]] || { echo "FAIL: $why"; exit 1; } ;;
-  expect-failure)
-    [[ -n $why ]] || { echo "FAIL: the page passed but was expected to fail"; exit 1; }
-    echo "failed as expected: $why"
-    tr '\r\n' '  ' <<<"$out $(cat "$errors") $why" | grep -Eq "$regex" ||
-      { echo "FAIL: the page failed, but not with: $regex"; exit 1; } ;;
-  *) echo "run-page: unknown mode $mode" >&2; exit 2 ;;
-esac
+if [[ -z $regex ]]; then
+  [[ -z $why ]] || { echo "FAIL: $why"; exit 1; }
+else
+  [[ -n $why ]] || { echo "FAIL: the page passed but was expected to fail"; exit 1; }
+  tr '\r\n' '  ' <<<"$out $why" | grep -Eq "$regex" || { echo "FAIL: failed, but not with: $regex"; exit 1; }
+  echo "failed as expected: $why"
+fi

@@ -1,4 +1,4 @@
-<%' run-args: --body ../../pages/data/items.body --content-type multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk %>
+<%' run-args: --body ../data/items.body --content-type 'multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk' %>
 <%
 ' The upload component end to end: Server.CreateObject hands it the page's
 ' scripting context through OnStartPage; it reads the posted body with
