@@ -68,5 +68,7 @@ for i in $(seq 20); do
 done
 wait "${posts[@]}"
 ms=$(( ($(date +%s%N) - start) / 1000000 ))
-peak=$(awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$server/status" 2>/dev/null || echo "?")
+# The Windows process itself (for x86, Wine's loader starts it anew).
+pid=$(pgrep -n -f "tavrin-asp.exe serve" || echo "$server")
+peak=$(awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status" 2>/dev/null || echo "?")
 echo "case=parallel-20x5MB total_ms=$ms server_peak_mb=$peak"
