@@ -164,6 +164,14 @@ recorded_upload_replays_the_same)
     --content-type "$type" </dev/null | tr -d '\r' | sed '1,/^$/d')
   [[ $served == *"count "* && $(tr -d '\r' <<<"$served") == "$replayed" ]] ||
     fail "served: $served / replayed: $replayed" ;;
+engine_abort_costs_one_request)
+  # Where the engine aborts the process, the supervisor starts the server again.
+  curl -s -o /dev/null --max-time 10 "$base/engine-abort.asp"
+  for _ in $(seq 50); do
+    [[ $(curl -s --max-time 2 "$base/hello.asp?name=w") == *"hello w"* ]] && exit 0
+    sleep 0.2
+  done
+  fail "not serving after the abort" ;;
 *) fail "unknown check $name" ;;
 esac
 echo PASS

@@ -1,6 +1,7 @@
 // "tavrin-asp serve": reads the options, starts Winsock and the server.
 #include "Commands.h"
 #include "Server.h"
+#include "Supervisor.h"
 
 #include <windows.h>
 
@@ -83,6 +84,9 @@ bool ParseOptions(int argc, wchar_t** argv, ServeOptions& options, std::wstring&
 
 int ServeCommand(int argc, wchar_t** argv)
 {
+    const bool supervised = argc > 0 && wcscmp(argv[argc - 1], kSupervisedFlag) == 0;
+    if (supervised)
+        --argc;
     ServeOptions options;
     std::wstring problem;
     if (!ParseOptions(argc, argv, options, problem)) {
@@ -99,6 +103,8 @@ int ServeCommand(int argc, wchar_t** argv)
         WriteText(true, L"tavrin-asp serve: cannot make " + options.recordFolder + L"\n");
         return 1;
     }
+    if (!supervised)
+        return SuperviseServer();
     WinsockSession winsock;
     Server server(options);
     std::string error;
