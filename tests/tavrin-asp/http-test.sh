@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end tests of "tavrin-asp serve" over HTTP from Linux, against the
-# built DLL registered in the tests' Wine prefix.
-#   http-test.sh start STATE EXE DLL PORT SYSTEM  copies the test site,
-#       registers the DLL with SYSTEM's regsvr32 (C:/windows/system32 or
-#       C:/windows/syswow64), starts the server
-#   http-test.sh stop STATE                      stops it, unregisters the DLL
-#   http-test.sh check STATE NAME           one check (see the cases below)
-# STATE is a scratch folder of the configuration; the server's log is
-# STATE/server.log.
+# End-to-end tests of "tavrin-asp serve" over HTTP, with the DLL registered in the tests' Wine prefix:
+#   http-test.sh start STATE EXE DLL PORT SYSTEM  copies the site, registers the DLL with SYSTEM's
+#       regsvr32 (C:/windows/system32 or syswow64), starts the server (log in STATE/server.log)
+#   http-test.sh stop STATE | check STATE NAME    stops it and unregisters the DLL | runs one case below
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/wine-env.sh"
@@ -24,33 +19,25 @@ urlencode() {
   done
   echo "$out"
 }
-regsvr32() {
-  "$WINE" "$(cat "$state/system")/regsvr32.exe" /s "$@" "$(winpath "$(cat "$state/dll")")" \
-    </dev/null >/dev/null 2>&1
-}
+regsvr32() { "$WINE" "$system/regsvr32.exe" /s "$@" "$(winpath "$dll")" </dev/null >/dev/null 2>&1; }
+[[ $mode == start ]] || source "$state/vars"
 
 case $mode in
 start)
-  exe=$1 port=$3
-  rm -rf "$state" && mkdir -p "$state/saved" "$state/records"
-  cp -r "$here/site" "$state/site"
-  echo "$port" >"$state/port"
-  echo "$exe" >"$state/exe"
-  echo "$2" >"$state/dll"
-  echo "$4" >"$state/system"
+  exe=$1 dll=$2 port=$3 system=$4
+  rm -rf "$state" && mkdir -p "$state/saved" "$state/records" && cp -r "$here/site" "$state/site"
+  printf 'exe=%q dll=%q port=%q system=%q\n' "$exe" "$dll" "$port" "$system" >"$state/vars"
   wine_prefix_ensure || fail "no Wine prefix"
-  regsvr32 || fail "regsvr32 $2"
+  regsvr32 || fail "regsvr32 $dll"
   "$WINE" "$exe" serve "$(winpath "$state/site")" --port "$port" --threads 2 \
     --script-timeout 3 --record "$(winpath "$state/records")" \
     </dev/null >"$state/server.log" 2>&1 &
   echo $! >"$state/pid"
   for _ in $(seq 100); do
     grep -q "^tavrin-asp: .* at http://127.0.0.1:$port/" "$state/server.log" && exit 0
-    kill -0 "$(cat "$state/pid")" 2>/dev/null || break
-    sleep 0.2
+    kill -0 "$(cat "$state/pid")" 2>/dev/null && sleep 0.2 || break
   done
-  cat "$state/server.log"
-  fail "the server did not start" ;;
+  fail "the server did not start: $(cat "$state/server.log")" ;;
 stop)
   kill "$(cat "$state/pid")" 2>/dev/null
   regsvr32 /u || fail "regsvr32 /u"
@@ -59,20 +46,18 @@ check) ;;
 *) fail "unknown mode $mode" ;;
 esac
 
-port=$(cat "$state/port")
 base=http://127.0.0.1:$port
 name=$1
-# raw REQUEST: sends bytes on a fresh connection, prints the status line.
-raw() {
-  exec 3<>"/dev/tcp/127.0.0.1/$port" || return 1
-  printf '%b' "$1" >&3
-  head -n 1 <&3 | tr -d '\r'
-  exec 3<&-
-}
+# expect_status WANT REQUEST LABEL: sends the bytes on a fresh connection and checks the status line.
 expect_status() {
-  local want=$1 got
-  got=$(raw "$2")
-  [[ $got == "HTTP/1.1 $want "* ]] || fail "$3: got '$got', want $want"
+  local got
+  got=$(exec 3<>"/dev/tcp/127.0.0.1/$port" && printf '%b' "$2" >&3 && head -n 1 <&3 | tr -d '\r')
+  [[ $got == "HTTP/1.1 $1 "* ]] || fail "$3: got '$got', want $1"
+}
+# get500 URL...: the page (into $out) must come with status 500.
+get500() {
+  out=$(curl -s -w '\n%{http_code}' "$@")
+  [[ ${out##*$'\n'} == 500 ]] || fail "status ${out##*$'\n'}: $out"
 }
 status_of() { curl -s -o /dev/null -w '%{http_code}' --path-as-is "$@"; }
 saved=$state/saved/$name
@@ -91,17 +76,13 @@ upload_saves_files_intact)
     fail "saved bytes differ: $(ls "$saved")" ;;
 over_limit_shows_the_message)
   head -c 5000 /dev/urandom >"$saved.bin"
-  out=$(curl -s -w '\n%{http_code}' -F "file=@$saved.bin" "$base/save.asp?max=1000&to=$to")
-  [[ ${out##*$'\n'} == 500 ]] || fail "status ${out##*$'\n'}"
+  get500 -F "file=@$saved.bin" "$base/save.asp?max=1000&to=$to"
   grep -q "The file size is over the limitation set" <<<"$out" || fail "page: $out"
   [[ -z $(ls "$saved") ]] || fail "something was saved" ;;
 client_gone_mid_upload_is_user_abort)
   head -c 5000000 /dev/urandom >"$saved.bin"
   curl -s --limit-rate 700K --max-time 1.5 -F "file=@$saved.bin" "$base/save.asp?to=$to" >/dev/null
-  for _ in $(seq 50); do
-    grep -q "User abort upload" "$state/server.log" && break
-    sleep 0.2
-  done
+  for _ in $(seq 50); do grep -q "User abort upload" "$state/server.log" || sleep 0.2; done
   grep -q "POST /save.asp.* 500 .*User abort upload" "$state/server.log" || fail "no abort logged"
   [[ $(curl -s "$base/hello.asp?name=x") == *"hello x on GET"* ]] || fail "not serving after" ;;
 refusals_have_their_status)
@@ -132,15 +113,14 @@ slow_heads_do_not_block_requests)
   done
   [[ $(curl -s --max-time 10 "$base/hello.asp?name=y") == *"hello y"* ]] || fail "blocked" ;;
 script_error_is_a_500_page_with_file_and_line)
-  out=$(curl -s -w '\n%{http_code}' "$base/error.asp")
-  [[ ${out##*$'\n'} == 500 ]] || fail "status ${out##*$'\n'}"
+  get500 "$base/error.asp"
   grep -q "broken.inc" <<<"$out" && grep -qi "line 3" <<<"$out" || fail "page: $out"
   grep -q "GET /error.asp 500 .*broken.inc" "$state/server.log" || fail "log" ;;
 script_timeout_stops_a_loop)
   # Three loops on a pool of two: the workers must be replaced.
   for _ in 1 2 3; do
-    out=$(curl -s --max-time 20 -w '\n%{http_code}' "$base/loop.asp")
-    [[ ${out##*$'\n'} == 500 && $out == *"script timed out"* ]] || fail "loop: $out"
+    get500 --max-time 20 "$base/loop.asp"
+    [[ $out == *"script timed out"* ]] || fail "loop: $out"
   done
   [[ $(curl -s --max-time 10 "$base/hello.asp?name=z") == *"hello z"* ]] || fail "pool lost" ;;
 parallel_uploads_land_intact)
@@ -159,7 +139,7 @@ recorded_upload_replays_the_same)
   served=$(curl -s -H "Content-Type: $type" --data-binary "@$body" "$base/list.asp")
   record=$(ls -t "$state"/records/*.json | head -n 1)
   [[ -f ${record%.json}.body ]] && cmp -s "$body" "${record%.json}.body" || fail "recording differs"
-  replayed=$("$WINE" "$(cat "$state/exe")" run \
+  replayed=$("$WINE" "$exe" run \
     "$(winpath "$state/site/list.asp")" --body "$(winpath "${record%.json}.body")" \
     --content-type "$type" </dev/null | tr -d '\r' | sed '1,/^$/d')
   [[ $served == *"count "* && $(tr -d '\r' <<<"$served") == "$replayed" ]] ||
