@@ -2,26 +2,18 @@
 <%' expect-text: [b=form] %>
 <%' expect-text: PASS %>
 <%
-' BinaryRead takes what it is asked for, writes back the count it read,
-' and stops at the end of the body; Form is refused after it.
+' BinaryRead reads what is asked, up to the body's end, and writes back the count; Form fails after it.
 Sub Check(ok, what)
     If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
-
-n = 6
-bytes = Request.BinaryRead(n)
+n = 6: bytes = Request.BinaryRead(n)
 Check n = 6, "count written back"
 Check VarType(bytes) = 8209, "a byte array: " & VarType(bytes)
-Response.Write "["
-Response.BinaryWrite bytes
-Response.Write "]"
-n = 100
-rest = Request.BinaryRead(n)
+Response.Write "[": Response.BinaryWrite bytes: Response.Write "]"
+n = 100: rest = Request.BinaryRead(n)
 Check n = 20, "the rest of the body: " & n
-n = 10
-Request.BinaryRead n
+n = 10: Request.BinaryRead n
 Check n = 0, "nothing after the end: " & n
-
 On Error Resume Next
 x = Request.Form("b")
 Check Err.Number <> 0, "Form after BinaryRead must fail"

@@ -1,8 +1,7 @@
 <%@ Language=JScript %>
 <%// run-args: --body data/form.body --content-type application/x-www-form-urlencoded --query q=1 %>
 <%
-// JScript: Request("name"), and BinaryRead refused once Form has read the
-// body.
+// JScript: Request("name"), and BinaryRead refused once Form has read the body.
 function check(ok, what) {
     if (!ok) Response.Write("FAIL: " + what + "\r\n");
 }

@@ -1,7 +1,6 @@
 <%' run-args: --query 'a=1&a=2&b=query&sp=x+y%26z' --body data/form.body --content-type application/x-www-form-urlencoded --header 'Cookie:c=cookie;d=cookie%20only' --header X-Test:yes %>
 <%
-' The collections, their item lists, and Request("x")'s lookup order:
-' QueryString, Form, Cookies, ServerVariables.
+' The collections, their item lists, and Request("x")'s lookup order: QueryString, Form, Cookies, ServerVariables.
 Sub Check(ok, what)
     If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
@@ -15,21 +14,15 @@ Check Request.QueryString("none") = "", "missing item reads as empty text"
 Check Request.QueryString = "a=1&a=2&b=query&sp=x+y%26z", "whole query " & Request.QueryString
 Check Request.QueryString.Count = 3, "distinct names"
 Check Request.QueryString.Key(3) = "sp", "key by position"
-names = ""
-For Each name In Request.QueryString
-    names = names & name & ";"
-Next
+For Each name In Request.QueryString: names = names & name & ";": Next
 Check names = "a;b;sp;", "For Each over names: " & names
-
 Check Request.Form("b") = "form", "form value"
 Check Request.Form("c") = "form only", "form value with space " & Request.Form("c")
 Check Request.Cookies("d") = "cookie only", "cookie " & Request.Cookies("d")
-
 Check Request("b") = "query", "QueryString before Form"
 Check Request("c") = "form only", "Form before Cookies"
 Check Request.Item("d") = "cookie only", "Cookies before ServerVariables"
 Check Request.Item("REQUEST_METHOD") = "POST", "ServerVariables last"
-
 Set sv = Request.ServerVariables
 Check sv("REQUEST_METHOD") = "POST", "method"
 Check sv("CONTENT_TYPE") = "application/x-www-form-urlencoded", "content type"

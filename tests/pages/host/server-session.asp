@@ -15,19 +15,14 @@ On Error Goto 0
 Check Server.HTMLEncode("<a href=""x"">&</a>") = "&lt;a href=&quot;x&quot;&gt;&amp;&lt;/a&gt;", "HTMLEncode"
 Check Server.URLEncode("a b&c/d") = "a+b%26c%2Fd", "URLEncode " & Server.URLEncode("a b&c/d")
 Check Server.ScriptTimeout = 90, "default ScriptTimeout"
-Server.ScriptTimeout = 30
-Check Server.ScriptTimeout = 30, "ScriptTimeout put"
-
+Server.ScriptTimeout = 30: Check Server.ScriptTimeout = 30, "ScriptTimeout put"
 Session("count") = 5
 Check Session.Contents("COUNT") = 5, "session value by name in any case"
 Check Session.Timeout = 20, "session timeout"
 Check Len(Session.SessionID) > 0, "session id"
-Application.Lock
-Application("hits") = Application("hits") + 1
-Application.UnLock
+Application.Lock: Application("hits") = Application("hits") + 1: Application.UnLock
 Check Application.Contents("hits") = 1, "application value"
-Set made = Server.CreateObject("Scripting.Dictionary")
-made.Add "k", "v"
+Set made = Server.CreateObject("Scripting.Dictionary"): made.Add "k", "v"
 Check made("k") = "v", "CreateObject of a component without OnStartPage"
 Response.Write "PASS"
 %>

@@ -1,8 +1,6 @@
 <%' run-args: --body ../data/items.body --content-type 'multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk' %>
 <%
-' The upload component end to end: Server.CreateObject hands it the page's
-' scripting context through OnStartPage; it reads the posted body with
-' TotalBytes and BinaryRead.
+' The upload component gets the page's context through OnStartPage and reads the body with BinaryRead.
 Sub Check(ok, what)
     If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub

@@ -1,9 +1,8 @@
 <%' run-args: --method POST --body ../data/client-names.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <!-- #include file="check.inc" -->
 <%
-' What FileName and FileExt give for the file names that clients send.
+' Rows: the client's file name, then FileName and FileExt ("" where none comes back).
 long255 = String(255, "b")
-' Client file name, FileName, FileExt ("" where none comes back).
 rows = Array( _
     Array("C:\Documents and Settings\me\My Documents\report.final.doc", "report.final.doc", "doc"), _
     Array("photo.jpg", "photo.jpg", "jpg"), _

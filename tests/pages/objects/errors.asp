@@ -1,10 +1,7 @@
 <%' run-args: --method POST --body ../data/bad-format.body --content-type "multipart/form-data; boundary=XYZ" %>
 <!-- #include file="check.inc" -->
 <%
-' A body whose closing delimiter never comes: the failure reaches Err with
-' number and description through Item by name (Wine 8's VBScript drops the
-' error information of a failing call through the default member, up(0)).
-' Count outside a page: registration/create-by-progid.asp.
+' No closing delimiter: Err gets number and text through up.Item(0) (Wine 8 drops them for up(0)).
 Set up = Server.CreateObject("TavrinUpload.Upload")
 On Error Resume Next
 Set f = up.Item(0)

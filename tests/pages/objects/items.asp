@@ -1,7 +1,7 @@
 <%' run-args: --method POST --body ../data/items.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <!-- #include file="check.inc" -->
 <%
-' Items by position and by name through late binding, from the posted body.
+' Items by position and by name through late binding.
 Set up = Server.CreateObject("TavrinUpload.Upload")
 Check up.Count = 4, "Count"
 Check up(0).Name = "file1", "up(0).Name"
@@ -13,39 +13,30 @@ Check up(0).FileName = "report.final.doc", "FileName"
 Check up(0).FileExt = "doc", "FileExt"
 Check up(0).ContentType = "application/msword", "ContentType"
 Check up(2).Content = "second", "third part"
-
 ' A plain field has no file name, type or extension, only a size.
 Set title = up(1)
 Check title.FilePath = "" And title.FileName = "" And title.FileExt = "", "field has no file"
 Check title.ContentType = "" And title.Size = 5, "field type and size"
-
 ' An empty file input: no file name, size 0, Empty text, no bytes.
 Set blank = up("empty")
 Check blank.Size = 0 And blank.FileName = "", "empty file input"
 Check IsEmpty(blank.Content), "empty content is Empty"
 Check VarType(blank.Content(False)) = 8209 And BytesHex(blank.Content(False)) = "", "no bytes"
-
-' Content(False) is a byte array (vbArray + vbByte) holding the exact bytes;
-' as text each byte is one character (0xFF decides code page 0, 1252 here).
+' Content(False) is the exact bytes (vbArray + vbByte); as text, 0xFF decides code page 0 (1252 here).
 bytes = up(0).Content(False)
 Check VarType(bytes) = 8209, "VarType of Content(False) " & VarType(bytes)
 Check BytesHex(bytes) = "61626300646566FF", "bytes " & BytesHex(bytes)
 Check up(0).Content(True) = "abc" & Chr(0) & "def" & Chr(255), "as text"
-
-' Out of range, unknown names and unusable index types give an item bound
-' to nothing, without an error.
+' Out of range, unknown names and unusable index types give an item bound to nothing, without an error.
 For Each index In Array(4, -1, "nosuch", "", CDbl(1), CByte(1), True)
     Set none = up(index)
     Check none.Name = "" And none.Size = 0 And none.FilePath = "", "index " & CStr(index)
     Check none.SaveAs(scratch & "\none.bin") = False, "SaveAs of nothing"
 Next
 Check Not fso.FileExists(scratch & "\none.bin"), "SaveAs of nothing made a file"
-
-' A variable passed by reference selects like its value.
-position = 2
+position = 2 ' by reference, as by value
 Check up(position).Content = "second", "index by reference"
 Check up.Item(position).Name = "file1", "Item by reference"
-
 Check Not (up(0) Is up(0)), "Item returns distinct objects"
 Check up.MaxSize = 10485760, "MaxSize default"
 Check InStr(up.About, "TavrinUpload") = 1, "About"

@@ -1,29 +1,22 @@
 <%@ Language="JScript" %>
 <%// run-args: --method POST --body ../data/pagecode.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <%
-// The page-code decision that reading Content as text takes, and keeps;
-// JScript compares the texts unit for unit.
+// The page code that reading Content as text decides, and keeps; UTF-8 content sets 65001.
 function check(ok, what) {
-    if (!ok)
-        throw new Error("FAIL: " + what);
+    if (!ok) throw new Error("FAIL: " + what);
 }
-
-// UTF-8 content sets 65001 and is decoded as UTF-8.
 var up = Server.CreateObject("TavrinUpload.Upload");
 check(up.PageCode == 65535, "automatic at first");
 check(up("ascii").Content == "plain", "ascii content");
 check(up.PageCode == 65535, "ascii decides nothing");
 check(up("utf8").Content == "\u4E2D", "utf-8 content");
 check(up.PageCode == 65001, "utf-8 sets 65001");
-
-// Back to automatic: a byte such as 0xFF sets 0; UTF-8 read afterwards is
-// decoded with code page 0 (1252 here), not as UTF-8.
+// Back to automatic: 0xFF sets 0; UTF-8 read afterwards is decoded with 0 (1252 here).
 up.PageCode = 65535;
 check(up("image").Content.length == 8, "image as text");
 check(up.PageCode == 0, "0xFF sets 0");
 check(up("utf8").Content == "\u00E4\u00B8\u00AD", "utf-8 under code page 0");
 check(up.PageCode == 0, "stays 0");
-
 // A page code set beforehand is never changed.
 up.PageCode = 1252;
 check(up("utf8").Content == "\u00E4\u00B8\u00AD", "1252 is used as set");

@@ -1,8 +1,5 @@
 <%
-' Both classes are created by their ProgIDs, versioned and not, through the
-' registration that the library wrote for itself. Made by the engine rather
-' than the page, an Upload object has no request: Count fails with the
-' library's own status, message and source, once: the object stays usable.
+' Both classes by ProgID; an Upload made outside a page fails Count once, with status, text and source.
 Dim failed
 Sub Check(ok, what)
     If Not ok Then Response.Write "FAIL: " & what & vbCrLf: failed = True
@@ -12,15 +9,12 @@ For Each progId In Array("TavrinUpload.Upload", "TavrinUpload.Upload.1", _
                          "TavrinUpload.UploadFile", "TavrinUpload.UploadFile.1")
     Check IsObject(Server.CreateObject(progId)), progId & " gave no object"
 Next
-
 Set upload = CreateObject("TavrinUpload.Upload")
 Check upload.MaxSize = 10485760 And upload.PageCode = 65535, "initial MaxSize and PageCode"
 On Error Resume Next
 count = upload.Count
 number = Err.Number: description = Err.Description: source = Err.Source
-Err.Clear
-again = upload.Count
-againNumber = Err.Number
+Err.Clear: again = upload.Count: againNumber = Err.Number
 On Error GoTo 0
 Check number = &H80004021, "Err.Number is " & Hex(number)
 Check description = "Only use in ASP environment", "Err.Description is " & description
