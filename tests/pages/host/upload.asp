@@ -6,8 +6,7 @@ Sub Check(ok, what)
 End Sub
 Set up = Server.CreateObject("TavrinUpload.Upload")
 Check up.Count = 4, "Count " & up.Count
-Check up(0).Name = "file1", "first name"
-Check up(0).FileName = "report.final.doc", "file name"
+Check up(0).Name = "file1" And up(0).FileName = "report.final.doc", "first item"
 Check up("title") = "Hello", "field by name"
 Check up(2).Content = "second", "third part"
 Response.Write "PASS"

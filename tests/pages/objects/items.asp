@@ -9,8 +9,7 @@ Check up("FILE1").FilePath = "C:\docs\report.final.doc", "up(""FILE1"") finds fi
 Check up("FILE1").Size = 8, "a name finds the first of two parts"
 Check up.Item(1).Content = "Hello", "up.Item(1).Content"
 Check up("title") = "Hello", "Content is the item's default member"
-Check up(0).FileName = "report.final.doc", "FileName"
-Check up(0).FileExt = "doc", "FileExt"
+Check up(0).FileName = "report.final.doc" And up(0).FileExt = "doc", "FileName, FileExt"
 Check up(0).ContentType = "application/msword", "ContentType"
 Check up(2).Content = "second", "third part"
 ' A plain field has no file name, type or extension, only a size.
@@ -19,8 +18,7 @@ Check title.FilePath = "" And title.FileName = "" And title.FileExt = "", "field
 Check title.ContentType = "" And title.Size = 5, "field type and size"
 ' An empty file input: no file name, size 0, Empty text, no bytes.
 Set blank = up("empty")
-Check blank.Size = 0 And blank.FileName = "", "empty file input"
-Check IsEmpty(blank.Content), "empty content is Empty"
+Check blank.Size = 0 And blank.FileName = "" And IsEmpty(blank.Content), "empty file input"
 Check VarType(blank.Content(False)) = 8209 And BytesHex(blank.Content(False)) = "", "no bytes"
 ' Content(False) is the exact bytes (vbArray + vbByte); as text, 0xFF decides code page 0 (1252 here).
 bytes = up(0).Content(False)
@@ -38,7 +36,6 @@ position = 2 ' by reference, as by value
 Check up(position).Content = "second", "index by reference"
 Check up.Item(position).Name = "file1", "Item by reference"
 Check Not (up(0) Is up(0)), "Item returns distinct objects"
-Check up.MaxSize = 10485760, "MaxSize default"
-Check InStr(up.About, "TavrinUpload") = 1, "About"
+Check up.MaxSize = 10485760 And InStr(up.About, "TavrinUpload") = 1, "MaxSize default, About"
 Finish
 %>

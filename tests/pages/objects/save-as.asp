@@ -5,23 +5,19 @@
 Set up = Server.CreateObject("TavrinUpload.Upload")
 Set f = up("file1")
 path = scratch & "\report.doc"
-Check f.SaveAs(path) = True, "first SaveAs"
-Check f.SaveAs(path) = False, "second SaveAs without overwrite"
+Check f.SaveAs(path) = True And f.SaveAs(path) = False, "SaveAs once, not twice without overwrite"
 Check FileHex(path) = "61626300646566FF", "saved bytes " & FileHex(path)
 ' A field saves its bytes as sent; another item saved onto that file leaves it unless overwriting.
 other = scratch & "\title.txt"
 Check up("title").SaveAs(other) = True, "field SaveAs"
 Check FileHex(other) = "48656C6C6F", "field bytes"
-Check f.SaveAs(other) = False, "SaveAs onto an existing file"
-Check f.SaveAs(other, False) = False, "SaveAs with False"
+Check f.SaveAs(other) = False And f.SaveAs(other, False) = False, "SaveAs onto an existing file"
 Check FileHex(other) = "48656C6C6F", "existing file untouched"
-Check f.SaveAs(other, True) = True, "SaveAs with overwrite"
-Check f.SaveAs(other, True) = True, "SaveAs with overwrite again"
+Check f.SaveAs(other, True) = True And f.SaveAs(other, True) = True, "SaveAs with overwrite, twice"
 Check FileHex(other) = FileHex(path), "overwritten with the exact bytes"
 Check up("title").SaveAs(other, True) = True, "a shorter item over a longer file"
 Check FileHex(other) = "48656C6C6F", "the longer file's tail is gone"
 ' An empty path or a missing folder is false.
-Check f.SaveAs("") = False, "empty path"
-Check f.SaveAs(scratch & "\missing\dir.txt") = False, "missing folder"
+Check f.SaveAs("") = False And f.SaveAs(scratch & "\missing\dir.txt") = False, "empty path, missing folder"
 Finish
 %>

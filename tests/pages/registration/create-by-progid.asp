@@ -16,9 +16,8 @@ count = upload.Count
 number = Err.Number: description = Err.Description: source = Err.Source
 Err.Clear: again = upload.Count: againNumber = Err.Number
 On Error GoTo 0
-Check number = &H80004021, "Err.Number is " & Hex(number)
+Check number = &H80004021 And source = "TavrinUpload.Upload.1", "Err.Number and Source: " & Hex(number) & " " & source
 Check description = "Only use in ASP environment", "Err.Description is " & description
-Check source = "TavrinUpload.Upload.1", "Err.Source is " & source
 Check againNumber = 0 And again = 0, "a second Count succeeds with 0"
 Check VarType(upload.About) = vbString And Len(upload.About) > 0, "About after the failure"
 If Not failed Then Response.Write "PASS"
