@@ -3,8 +3,7 @@
 <%' expect-text: PASS %>
 <%
 ' BinaryRead reads what is asked, up to the body's end, and writes back the count; Form fails after it.
-Sub Check(ok, what)
-    If Not ok Then Response.Write "FAIL: " & what & vbCrLf
+Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 n = 6: bytes = Request.BinaryRead(n)
 Check n = 6 And VarType(bytes) = 8209, "count written back, a byte array: " & VarType(bytes)

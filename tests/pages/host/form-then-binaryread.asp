@@ -2,9 +2,7 @@
 <%// run-args: --body data/form.body --content-type application/x-www-form-urlencoded --query q=1 %>
 <%
 // JScript: Request("name"), and BinaryRead refused once Form has read the body.
-function check(ok, what) {
-    if (!ok) Response.Write("FAIL: " + what + "\r\n");
-}
+function check(ok, what) { if (!ok) Response.Write("FAIL: " + what + "\r\n"); }
 check(Request("q") == "1", "Request(name) from the query");
 check(Request("e") == "3", "Request(name) from the form");
 check(String(Request.Form("b")) == "form", "Form(name)");

@@ -1,8 +1,7 @@
 <%' run-args: --query 'a=1&a=2&b=query&sp=x+y%26z' --body data/form.body --content-type application/x-www-form-urlencoded --header 'Cookie:c=cookie;d=cookie%20only' --header X-Test:yes %>
 <%
 ' The collections, their item lists, and Request("x")'s lookup order: QueryString, Form, Cookies, ServerVariables.
-Sub Check(ok, what)
-    If Not ok Then Response.Write "FAIL: " & what & vbCrLf
+Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 
 Set a = Request.QueryString("a")

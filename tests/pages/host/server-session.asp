@@ -2,8 +2,7 @@
 <%' expect-text: PASS %>
 <%
 ' Server's helpers and ScriptTimeout, Session and Application values.
-Sub Check(ok, what)
-    If Not ok Then Response.Write "FAIL: " & what & vbCrLf
+Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 root = Server.MapPath("/")
 Check Server.MapPath("/inc/bad.inc") = root & "\inc\bad.inc", "virtual path"

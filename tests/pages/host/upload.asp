@@ -1,8 +1,7 @@
 <%' run-args: --body ../data/items.body --content-type 'multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk' %>
 <%
 ' The upload component gets the page's context through OnStartPage and reads the body with BinaryRead.
-Sub Check(ok, what)
-    If Not ok Then Response.Write "FAIL: " & what & vbCrLf
+Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 Set up = Server.CreateObject("TavrinUpload.Upload")
 Check up.Count = 4, "Count " & up.Count

@@ -2,9 +2,7 @@
 <%// run-args: --method POST --body ../data/items.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <%
 // Items and their text in JScript, which reads a property as f.Content, not f.Content().
-function check(ok, what) {
-    if (!ok) throw new Error("FAIL: " + what);
-}
+function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
 var up = Server.CreateObject("TavrinUpload.Upload");
 check(up.Count == 4, "Count");
 check(up(0).Name == "file1", "up(0)");

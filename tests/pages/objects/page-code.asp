@@ -2,9 +2,7 @@
 <%// run-args: --method POST --body ../data/pagecode.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <%
 // The page code that reading Content as text decides, and keeps; UTF-8 content sets 65001.
-function check(ok, what) {
-    if (!ok) throw new Error("FAIL: " + what);
-}
+function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
 var up = Server.CreateObject("TavrinUpload.Upload");
 check(up.PageCode == 65535, "automatic at first");
 check(up("ascii").Content == "plain" && up.PageCode == 65535, "ascii content decides nothing");

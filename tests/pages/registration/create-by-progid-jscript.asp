@@ -1,9 +1,7 @@
 <%@ Language="JScript" %>
 <%
 // Both classes by ProgID; an Upload made outside a page fails Count with its own status and message.
-function check(ok, what) {
-    if (!ok) throw new Error("FAIL: " + what);
-}
+function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
 var progIds = ["TavrinUpload.Upload", "TavrinUpload.Upload.1",
                "TavrinUpload.UploadFile", "TavrinUpload.UploadFile.1"];
 for (var i = 0; i < progIds.length; ++i)
