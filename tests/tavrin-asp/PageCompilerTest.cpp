@@ -15,10 +15,7 @@ PageLoader LoaderFor(const Site& site)
 {
     return [&site](const std::string& path, std::string& bytes) {
         const auto found = site.find(path);
-        if (found == site.end())
-            return false;
-        bytes = found->second;
-        return true;
+        return found != site.end() && (bytes = found->second, true);
     };
 }
 
@@ -113,21 +110,20 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
 
 TEST(PageCompiler, ReadsDirectiveAndByteOrderMark)
 {
-    struct Row
+    const struct
     {
         const char* page;
         ScriptLanguage language;
         unsigned codePage;
         const char* script;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"\xEF\xBB\xBF<%x%>", ScriptLanguage::VBScript, 65001, "x\r\n"},
         {"\xEF\xBB\xBF\r\n<%@ CODEPAGE='936' Language=JScript LCID=2052 %>",
          ScriptLanguage::JScript, 936, "Response.WriteBlock(0);\r\n"},
         {"<%@Transaction=Required EnableSessionState=False language = \"VBScRIPT\"%>",
          ScriptLanguage::VBScript, 0, ""},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.page);
         const CompiledPage page = Compile({{"/p.asp", row.page}});
         EXPECT_EQ(row.language, page.language);
