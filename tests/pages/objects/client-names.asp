@@ -19,9 +19,8 @@ Set up = Server.CreateObject("TavrinUpload.Upload")
 Check up.Count = UBound(rows) + 1, "Count"
 For i = 0 To UBound(rows)
     Set f = up(i)
-    Check f.FilePath = rows(i)(0), "FilePath of row " & i
-    Check f.FileName = rows(i)(1), "FileName of row " & i & ": " & f.FileName
-    Check f.FileExt = rows(i)(2), "FileExt of row " & i & ": " & f.FileExt
+    Check f.FilePath = rows(i)(0) And f.FileName = rows(i)(1) And f.FileExt = rows(i)(2), _
+          "row " & i & ": " & f.FileName & " / " & f.FileExt
 Next
 Finish
 %>
