@@ -18,13 +18,9 @@ run_cmd() { wine_out cmd /c call "$(windows_path "$pkg/$1")"; }
 
 zip=$(bash "$root/scripts/package.sh") || { echo "FAIL: package.sh"; exit 1; }
 rm -rf "$work" && mkdir -p "$pkg" && unzip -q "$root/$zip" -d "$pkg" || { echo "FAIL: unzip $zip"; exit 1; }
-for f in LICENSE.txt install.cmd uninstall.cmd examples/upload.asp; do
-  [[ -f $pkg/$f ]] || fail "the archive has no $f"
-done
+for f in LICENSE.txt install.cmd uninstall.cmd examples/upload.asp; do [[ -f $pkg/$f ]] || fail "no $f"; done
 [[ -d $root/docs && ! -d $pkg/docs ]] && fail "the archive has no docs/"
-for f in install.cmd uninstall.cmd; do
-  grep -qv $'\r$' "$pkg/$f" && fail "$f has lines without CRLF"
-done
+for f in install.cmd uninstall.cmd; do grep -qv $'\r$' "$pkg/$f" && fail "$f has lines without CRLF"; done
 for arch in x64:pei-x86-64 x86:pei-i386; do
   for f in TavrinUpload.dll tavrin-asp.exe tavrin-upload.exe; do
     x86_64-w64-mingw32-objdump -f "$pkg/${arch%%:*}/$f" 2>/dev/null | grep -q "format ${arch#*:}\$" ||

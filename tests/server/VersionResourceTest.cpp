@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -60,12 +61,10 @@ TEST(VersionResource, EveryBinaryCarriesTheProjectVersion)
         UINT size = 0;
         const VS_FIXEDFILEINFO* fixed = Query<VS_FIXEDFILEINFO>(data, L"\\", size);
         ASSERT_EQ(sizeof(VS_FIXEDFILEINFO), size);
-        EXPECT_EQ(VS_FFI_SIGNATURE, fixed->dwSignature);
-        EXPECT_EQ(high, fixed->dwFileVersionMS);
-        EXPECT_EQ(low, fixed->dwFileVersionLS);
-        EXPECT_EQ(high, fixed->dwProductVersionMS);
-        EXPECT_EQ(low, fixed->dwProductVersionLS);
-        EXPECT_EQ(binary.fileType, fixed->dwFileType);
+        EXPECT_EQ(std::make_tuple(DWORD{VS_FFI_SIGNATURE}, high, low, high, low, binary.fileType),
+                  std::make_tuple(fixed->dwSignature, fixed->dwFileVersionMS,
+                                  fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS, fixed->dwFileType));
 
         EXPECT_EQ(L"TavrinUpload", QueryString(data, L"ProductName"));
         EXPECT_EQ(version, QueryString(data, L"FileVersion"));
