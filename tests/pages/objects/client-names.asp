@@ -15,7 +15,6 @@ rows = Array( _
     Array(String(256, "b") & ".txt", "", ""), _
     Array(long255 & ".txt", long255 & ".txt", "txt"))
 
-Set up = Server.CreateObject("TavrinUpload.Upload")
 Check up.Count = UBound(rows) + 1, "Count"
 For i = 0 To UBound(rows)
     Set f = up(i)

@@ -4,8 +4,7 @@
 // Items and their text in JScript, which reads a property as f.Content, not f.Content().
 function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
 var up = Server.CreateObject("TavrinUpload.Upload");
-check(up.Count == 4, "Count");
-check(up(0).Name == "file1", "up(0)");
+check(up.Count == 4 && up(0).Name == "file1", "Count, up(0)");
 check(up("FILE1").FilePath == "C:\\docs\\report.final.doc" && up("FILE1").FileName == "report.final.doc", "up(\"FILE1\")");
 check(up(0).Content == "abc\0def\u00FF" && up.PageCode == 0, "Content of bytes with 0xFF; it sets page code 0");
 check(up.Item(1).Content == "Hello" && up.Item(1).Content(true) == "Hello", "Content, Content(true)");

@@ -2,7 +2,6 @@
 <!-- #include file="check.inc" -->
 <%
 ' Items by position and by name through late binding.
-Set up = Server.CreateObject("TavrinUpload.Upload")
 Check up.Count = 4, "Count"
 Check up(0).Name = "file1" And up("FILE1").FilePath = "C:\docs\report.final.doc", "up(0), up(""FILE1"")"
 Check up("FILE1").Size = 8, "a name finds the first of two parts"

@@ -2,7 +2,6 @@
 <!-- #include file="check.inc" -->
 <%
 ' An item outliving its Upload object still reads and saves its part.
-Set up = Server.CreateObject("TavrinUpload.Upload")
 Set f = up("FILE1")
 Set up = Nothing
 Check f.FileName = "report.final.doc" And f.Size = 8, "the item still reports its record"

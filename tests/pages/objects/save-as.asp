@@ -2,7 +2,6 @@
 <!-- #include file="check.inc" -->
 <%
 ' SaveAs makes a new file once, never overwrites without the flag, and writes the exact bytes with it.
-Set up = Server.CreateObject("TavrinUpload.Upload")
 Set f = up("file1")
 path = scratch & "\report.doc"
 Check f.SaveAs(path) = True And f.SaveAs(path) = False, "SaveAs once, not twice without overwrite"
