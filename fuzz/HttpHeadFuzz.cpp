@@ -1,9 +1,6 @@
-// Parses arbitrary bytes as the start of a request and checks what the host
-// relies on: a complete head claims no more than it was given nor more than
-// kMaxHeadBytes, and parses the same without the bytes after it; a refused
-// request never keeps its connection; and a mapped path (of the head, or of
-// the input itself when it is no head) has no empty, "." or ".." segment and
-// no '\\', ':' or NUL.
+// Arbitrary bytes as a request: a complete head claims no more than it was given nor kMaxHeadBytes,
+// and parses the same alone; a refused request never keeps its connection; a mapped path (of the
+// head, or of the input when it is no head) has no empty, "." or ".." segment, no '\\', ':' or NUL.
 #include "HttpHead.h"
 #include "RequestPath.h"
 

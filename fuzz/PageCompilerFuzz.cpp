@@ -1,9 +1,7 @@
-// Compiles pages made from the input: it splits at NUL bytes into pieces;
-// piece 0 is "/p.asp", and an included path gets the piece named by its first
-// digit ("/a/3" -> piece 3), or is missing. Checks that errors name a known
-// file and line, that the script has one origin per CR LF line in a known
-// file, and (unless the input writes "WriteBlock" itself) one WriteBlock line
-// per block, none of them empty.
+// Compiles the input's NUL-separated pieces as a site: piece 0 is "/p.asp", an include gets the
+// piece its path's first digit names ("/a/3" -> 3). Errors name a known file and line; a script has
+// one origin per CR LF line, in a known file, and (unless the input says "WriteBlock") one
+// WriteBlock line per block, none empty.
 #include "PageCompiler.h"
 
 #include <cstdint>

@@ -14,8 +14,6 @@
 namespace {
 
 const wchar_t kRecorderClsid[] = L"{6B1E1C1A-5D0E-4C0B-9E57-2A7D4F1C3B01}";
-const CLSID kRecorderClass = {
-    0x6b1e1c1a, 0x5d0e, 0x4c0b, {0x9e, 0x57, 0x2a, 0x7d, 0x4f, 0x1c, 0x3b, 0x01}};
 const wchar_t kRecorderProgId[] = L"TavrinAspTest.Recorder";
 
 // A component with OnStartPage (DISPID 1) and OnEndPage (DISPID 2) that
@@ -126,8 +124,10 @@ TEST_F(HostObjectsTest, CreateObjectStartsTheComponentAndEndPageComesBeforeItsRe
 {
     RecorderFactory factory;
     DWORD cookie = 0;
-    ASSERT_EQ(S_OK, CoRegisterClassObject(kRecorderClass, &factory, CLSCTX_INPROC_SERVER,
-                                          REGCLS_MULTIPLEUSE, &cookie));
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromString(kRecorderClsid, &clsid));
+    ASSERT_EQ(S_OK, CoRegisterClassObject(clsid, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &cookie));
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueW(HKEY_CLASSES_ROOT, L"TavrinAspTest.Recorder\\CLSID",
                                           REG_SZ, kRecorderClsid, sizeof(kRecorderClsid)));
 

@@ -1,8 +1,7 @@
 <%' run-args: --body data/form.body --content-type application/x-www-form-urlencoded %>
 <%' expect-text: [b=form] %>
 <%' expect-text: PASS %>
-<%
-' BinaryRead reads what is asked, up to the body's end, and writes back the count; Form fails after it.
+<% ' BinaryRead reads what is asked, up to the body's end, and writes back the count; Form fails after it.
 Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 n = 6: bytes = Request.BinaryRead(n)
@@ -16,5 +15,4 @@ On Error Resume Next
 x = Request.Form("b")
 Check Err.Number <> 0 And InStr(Err.Description, "BinaryRead") > 0, "Form after BinaryRead: " & Err.Description
 On Error Goto 0
-Response.Write "PASS"
-%>
+Response.Write "PASS" %>

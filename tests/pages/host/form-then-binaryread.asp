@@ -1,7 +1,6 @@
 <%@ Language=JScript %>
 <%// run-args: --body data/form.body --content-type application/x-www-form-urlencoded --query q=1 %>
-<%
-// JScript: Request("name"), and BinaryRead refused once Form has read the body.
+<% // JScript: Request("name"), and BinaryRead refused once Form has read the body.
 function check(ok, what) { if (!ok) Response.Write("FAIL: " + what + "\r\n"); }
 check(Request("q") == "1", "Request(name) from the query");
 check(Request("e") == "3", "Request(name) from the form");
@@ -14,5 +13,4 @@ try {
     check(String(e.description).indexOf("BinaryRead") >= 0, "the error says why: " + e.description);
 }
 check(failed, "BinaryRead after Form must fail");
-Response.Write("PASS");
-%>
+Response.Write("PASS"); %>

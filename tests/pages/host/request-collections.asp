@@ -1,6 +1,5 @@
 <%' run-args: --query 'a=1&a=2&b=query&sp=x+y%26z' --body data/form.body --content-type application/x-www-form-urlencoded --header 'Cookie:c=cookie;d=cookie%20only' --header X-Test:yes %>
-<%
-' The collections, their item lists, and Request("x")'s lookup order: QueryString, Form, Cookies, ServerVariables.
+<% ' The collections, their item lists, and Request("x")'s lookup order: QueryString, Form, Cookies, ServerVariables.
 Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 
@@ -23,5 +22,4 @@ Check sv("QUERY_STRING") = Request.QueryString And sv("URL") = "/request-collect
 Check sv("SCRIPT_NAME") = sv("URL") And sv("PATH_INFO") = sv("URL"), "script name"
 Check sv("HTTP_X_TEST") = "yes" And InStr(sv("ALL_HTTP"), "HTTP_X_TEST:yes") > 0, "ALL_HTTP " & sv("ALL_HTTP")
 Check sv("REMOTE_ADDR") = "127.0.0.1", "remote address"
-Response.Write "PASS"
-%>
+Response.Write "PASS" %>

@@ -9,8 +9,7 @@
 <%' expect-text: Set-Cookie: pref=k=v%2F1&j=2; path=/app %>
 <%' expect-text: Expires: %>
 <%' expect-text: café PASS %>
-<%
-' Status, headers, cookies, Clear, CodePage (é as two UTF-8 bytes: 10 in all), End without an error.
+<% ' Status, headers, cookies, Clear, CodePage (é as two UTF-8 bytes: 10 in all), End without an error.
 Response.Write "FAIL: cleared text was sent"
 Response.Clear
 Response.Status = "201 Created"
@@ -22,5 +21,4 @@ pref.Item("k") = "v/1": pref.Item("j") = "2": pref.Path = "/app"
 Response.Expires = 10: Response.CodePage = 65001
 Response.Write "caf" & Chr(233) & " PASS"
 Response.End
-Response.Write "FAIL: written after End"
-%>
+Response.Write "FAIL: written after End" %>

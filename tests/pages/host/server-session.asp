@@ -1,7 +1,6 @@
 <%' expect-text: Set-Cookie: ASPSESSIONID %>
 <%' expect-text: PASS %>
-<%
-' Server's helpers and ScriptTimeout, Session and Application values.
+<% ' Server's helpers and ScriptTimeout, Session and Application values.
 Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 root = Server.MapPath("/")
@@ -21,5 +20,4 @@ Application.Lock: Application("hits") = Application("hits") + 1: Application.UnL
 Check Application.Contents("hits") = 1, "application value"
 Set made = Server.CreateObject("Scripting.Dictionary"): made.Add "k", "v"
 Check made("k") = "v", "CreateObject of a component without OnStartPage"
-Response.Write "PASS"
-%>
+Response.Write "PASS" %>

@@ -1,6 +1,5 @@
 <%' run-args: --body ../data/items.body --content-type 'multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk' %>
-<%
-' The upload component gets the page's context through OnStartPage and reads the body with BinaryRead.
+<% ' The upload component gets the page's context through OnStartPage and reads the body with BinaryRead.
 Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 Set up = Server.CreateObject("TavrinUpload.Upload")
@@ -8,5 +7,4 @@ Check up.Count = 4, "Count " & up.Count
 Check up(0).Name = "file1" And up(0).FileName = "report.final.doc", "first item"
 Check up("title") = "Hello", "field by name"
 Check up(2).Content = "second", "third part"
-Response.Write "PASS"
-%>
+Response.Write "PASS" %>

@@ -1,7 +1,6 @@
 <%' run-args: --method POST --body ../data/client-names.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <!-- #include file="check.inc" -->
-<%
-' Rows: the client's file name, then FileName and FileExt ("" where none comes back).
+<% ' Rows: the client's file name, then FileName and FileExt ("" where none comes back).
 long255 = String(255, "b")
 rows = Array( _
     Array("C:\Documents and Settings\me\My Documents\report.final.doc", "report.final.doc", "doc"), _
@@ -21,5 +20,4 @@ For i = 0 To UBound(rows)
     Check f.FilePath = rows(i)(0) And f.FileName = rows(i)(1) And f.FileExt = rows(i)(2), _
           "row " & i & ": " & f.FileName & " / " & f.FileExt
 Next
-Finish
-%>
+Finish %>

@@ -1,7 +1,6 @@
 <%' run-args: --method POST --body ../data/items.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <!-- #include file="check.inc" -->
-<%
-' Items by position and by name through late binding.
+<% ' Items by position and by name through late binding.
 Check up.Count = 4, "Count"
 Check up(0).Name = "file1" And up("FILE1").FilePath = "C:\docs\report.final.doc", "up(0), up(""FILE1"")"
 Check up("FILE1").Size = 8, "a name finds the first of two parts"
@@ -32,5 +31,4 @@ position = 2 ' by reference, as by value
 Check up(position).Content = "second" And up.Item(position).Name = "file1", "index by reference"
 Check Not (up(0) Is up(0)), "Item returns distinct objects"
 Check up.MaxSize = 10485760 And InStr(up.About, "TavrinUpload") = 1, "MaxSize default, About"
-Finish
-%>
+Finish %>

@@ -1,7 +1,6 @@
 <%@ Language="JScript" %>
 <%// run-args: --method POST --body ../data/pagecode.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
-<%
-// The page code that reading Content as text decides, and keeps; UTF-8 content sets 65001.
+<% // The page code that reading Content as text decides, and keeps; UTF-8 content sets 65001.
 function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
 var up = Server.CreateObject("TavrinUpload.Upload");
 check(up.PageCode == 65535 && up("ascii").Content == "plain" && up.PageCode == 65535, "ascii decides nothing");
@@ -16,5 +15,4 @@ check(up("utf8").Content == "\u00E4\u00B8\u00AD" && up("image").Content == "\u00
       up.PageCode == 1252, "1252 is used as set, and kept");
 up.PageCode = 65001;
 check(up("utf8").Content == "\u4E2D" && up("image").Content.length > 0 && up.PageCode == 65001, "65001 kept");
-Response.Write("PASS");
-%>
+Response.Write("PASS"); %>

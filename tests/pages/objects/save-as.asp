@@ -1,7 +1,6 @@
 <%' run-args: --method POST --body ../data/items.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <!-- #include file="check.inc" -->
-<%
-' SaveAs makes a new file once, never overwrites without the flag, and writes the exact bytes with it.
+<% ' SaveAs makes a new file once, never overwrites without the flag, and writes the exact bytes with it.
 Set f = up("file1")
 path = scratch & "\report.doc"
 Check f.SaveAs(path) = True And f.SaveAs(path) = False, "SaveAs once, not twice without overwrite"
@@ -18,5 +17,4 @@ Check up("title").SaveAs(other, True) = True, "a shorter item over a longer file
 Check FileHex(other) = "48656C6C6F", "the longer file's tail is gone"
 ' An empty path or a missing folder is false.
 Check f.SaveAs("") = False And f.SaveAs(scratch & "\missing\dir.txt") = False, "empty path, missing folder"
-Finish
-%>
+Finish %>

@@ -1,6 +1,5 @@
 <%@ Language="JScript" %>
-<%
-// Both classes by ProgID; an Upload made outside a page fails Count with its own status and message.
+<% // Both classes by ProgID; an Upload made outside a page fails Count with its own status and message.
 function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
 var progIds = ["TavrinUpload.Upload", "TavrinUpload.Upload.1",
                "TavrinUpload.UploadFile", "TavrinUpload.UploadFile.1"];
@@ -15,5 +14,4 @@ check(caught.number === 0x80004021 - 0x100000000, "number is " + caught.number);
 check(caught.message === "Only use in ASP environment" && caught.description === caught.message,
       "message and description: " + caught.message + " / " + caught.description);
 check(typeof upload.About === "string" && upload.About.length > 0, "About after the failure");
-Response.Write("PASS");
-%>
+Response.Write("PASS"); %>

@@ -1,5 +1,4 @@
-<%
-' Both classes by ProgID; an Upload made outside a page fails Count once, with status, text and source.
+<% ' Both classes by ProgID; an Upload made outside a page fails Count once, with status, text and source.
 Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 
@@ -18,5 +17,4 @@ Check number = &H80004021 And source = "TavrinUpload.Upload.1", "Err.Number and 
 Check description = "Only use in ASP environment", "Err.Description is " & description
 Check againNumber = 0 And again = 0, "a second Count succeeds with 0"
 Check VarType(upload.About) = vbString And Len(upload.About) > 0, "About after the failure"
-Response.Write "PASS"
-%>
+Response.Write "PASS" %>
