@@ -44,8 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> pieces(1);
-    for (char c : input)
-        c == '\0' ? pieces.emplace_back() : pieces.back().push_back(c);
+    for (char c : input) {
+        if (c == '\0')
+            pieces.emplace_back();
+        else
+            pieces.back().push_back(c);
+    }
     const PageLoader loader = [&pieces](const std::string& path, std::string& bytes) {
         const size_t digit = path.find_first_of("0123456789");
         const size_t index = path == "/p.asp"             ? 0
