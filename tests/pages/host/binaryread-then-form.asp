@@ -7,12 +7,9 @@ End Sub
 n = 6: bytes = Request.BinaryRead(n)
 Check n = 6 And VarType(bytes) = 8209, "count written back, a byte array: " & VarType(bytes)
 Response.Write "[": Response.BinaryWrite bytes: Response.Write "]"
-n = 100: rest = Request.BinaryRead(n)
-Check n = 20, "the rest of the body: " & n
-n = 10: Request.BinaryRead n
-Check n = 0, "nothing after the end: " & n
-On Error Resume Next
-x = Request.Form("b")
+n = 100: rest = Request.BinaryRead(n): Check n = 20, "the rest of the body: " & n
+n = 10: Request.BinaryRead n: Check n = 0, "nothing after the end: " & n
+On Error Resume Next: x = Request.Form("b")
 Check Err.Number <> 0 And InStr(Err.Description, "BinaryRead") > 0, "Form after BinaryRead: " & Err.Description
 On Error Goto 0
 Response.Write "PASS" %>

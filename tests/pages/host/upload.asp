@@ -3,8 +3,6 @@
 Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
 End Sub
 Set up = Server.CreateObject("TavrinUpload.Upload")
-Check up.Count = 4, "Count " & up.Count
-Check up(0).Name = "file1" And up(0).FileName = "report.final.doc", "first item"
-Check up("title") = "Hello", "field by name"
-Check up(2).Content = "second", "third part"
+Check up.Count = 4 And up(0).Name = "file1" And up(0).FileName = "report.final.doc", "Count, first item"
+Check up("title") = "Hello" And up(2).Content = "second", "field by name, third part"
 Response.Write "PASS" %>

@@ -8,8 +8,7 @@ For Each progId In Array("TavrinUpload.Upload", "TavrinUpload.Upload.1", _
 Next
 Set upload = CreateObject("TavrinUpload.Upload")
 Check upload.MaxSize = 10485760 And upload.PageCode = 65535, "initial MaxSize and PageCode"
-On Error Resume Next
-count = upload.Count
+On Error Resume Next: count = upload.Count
 number = Err.Number: description = Err.Description: source = Err.Source
 Err.Clear: again = upload.Count: againNumber = Err.Number
 On Error GoTo 0
