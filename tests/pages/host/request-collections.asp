@@ -15,8 +15,7 @@ Check Request.Form("b") = "form" And Request.Form("c") = "form only", "form valu
 Check Request.Cookies("d") = "cookie only", "cookie " & Request.Cookies("d")
 Check Request("b") = "query" And Request("c") = "form only", "QueryString before Form before Cookies"
 Check Request.Item("d") = "cookie only" And Request.Item("REQUEST_METHOD") = "POST", "then ServerVariables"
-Set sv = Request.ServerVariables
-Check sv("REQUEST_METHOD") = "POST" And sv("CONTENT_TYPE") = "application/x-www-form-urlencoded", "method, type"
+Set sv = Request.ServerVariables: Check sv("REQUEST_METHOD") = "POST" And sv("CONTENT_TYPE") = "application/x-www-form-urlencoded", "method, type"
 Check sv("CONTENT_LENGTH") = "26" And Request.TotalBytes = 26, "content length " & sv("CONTENT_LENGTH")
 Check sv("QUERY_STRING") = Request.QueryString And sv("URL") = "/request-collections.asp", "URL " & sv("URL")
 Check sv("SCRIPT_NAME") = sv("URL") And sv("PATH_INFO") = sv("URL"), "script name"
