@@ -4,7 +4,6 @@
 function check(ok, what) { if (!ok) Response.Write("FAIL: " + what + "\r\n"); }
 check(Request("q") == "1" && Request("e") == "3", "Request(name) from the query and the form");
 check(String(Request.Form("b")) == "form", "Form(name)");
-var failed = false;
-try { Request.BinaryRead(4); } catch (e) { failed = String(e.description).indexOf("BinaryRead") >= 0; }
+var failed = false; try { Request.BinaryRead(4); } catch (e) { failed = String(e.description).indexOf("BinaryRead") >= 0; }
 check(failed, "BinaryRead after Form must fail, saying why");
 Response.Write("PASS"); %>

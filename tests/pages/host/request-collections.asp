@@ -9,8 +9,7 @@ Check Request.QueryString("sp") = "x y&z", "decoded " & Request.QueryString("sp"
 Check Request.QueryString("none").Count = 0 And Request.QueryString("none") = "", "missing item is empty"
 Check Request.QueryString = "a=1&a=2&b=query&sp=x+y%26z", "whole query " & Request.QueryString
 Check Request.QueryString.Count = 3 And Request.QueryString.Key(3) = "sp", "distinct names, key by position"
-For Each name In Request.QueryString: names = names & name & ";": Next
-Check names = "a;b;sp;", "For Each over names: " & names
+For Each name In Request.QueryString: names = names & name & ";": Next: Check names = "a;b;sp;", "For Each over names: " & names
 Check Request.Form("b") = "form" And Request.Form("c") = "form only", "form values " & Request.Form("c")
 Check Request.Cookies("d") = "cookie only", "cookie " & Request.Cookies("d")
 Check Request("b") = "query" And Request("c") = "form only", "QueryString before Form before Cookies"

@@ -1,8 +1,7 @@
 <%' run-args: --method POST --body ../data/client-names.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
 <!-- #include file="check.inc" -->
 <% ' Rows: the client's file name, then FileName and FileExt ("" where none comes back).
-long255 = String(255, "b")
-rows = Array( _
+long255 = String(255, "b"): rows = Array( _
     Array("C:\Documents and Settings\me\My Documents\report.final.doc", "report.final.doc", "doc"), _
     Array("photo.jpg", "photo.jpg", "jpg"), _
     Array("/home/me/archive.tar.gz", "archive.tar.gz", "gz"), _

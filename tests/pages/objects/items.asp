@@ -21,8 +21,7 @@ For Each index In Array(4, -1, "nosuch", "", CDbl(1), CByte(1), True)
     Check none.Name & none.FilePath = "" And none.Size = 0 And Not none.SaveAs(scratch & "\none.bin"), "index " & CStr(index)
 Next
 Check Not fso.FileExists(scratch & "\none.bin"), "SaveAs of nothing made a file"
-position = 2 ' by reference, as by value
-Check up(position).Content = "second" And up.Item(position).Name = "file1", "index by reference"
+position = 2: Check up(position).Content = "second" And up.Item(position).Name = "file1", "index by reference"
 Check Not (up(0) Is up(0)), "Item returns distinct objects"
 Check up.MaxSize = 10485760 And InStr(up.About, "TavrinUpload") = 1, "MaxSize default, About"
 Finish %>

@@ -5,8 +5,7 @@ Set f = up("file1"): path = scratch & "\report.doc"
 Check f.SaveAs(path) = True And f.SaveAs(path) = False, "SaveAs once, not twice without overwrite"
 Check FileHex(path) = "61626300646566FF", "saved bytes " & FileHex(path)
 ' A field saves its bytes as sent; another item saved onto that file leaves it unless overwriting.
-other = scratch & "\title.txt"
-Check up("title").SaveAs(other) = True And FileHex(other) = "48656C6C6F", "field SaveAs, its bytes"
+other = scratch & "\title.txt": Check up("title").SaveAs(other) = True And FileHex(other) = "48656C6C6F", "field SaveAs, its bytes"
 Check f.SaveAs(other) = False And f.SaveAs(other, False) = False, "SaveAs onto an existing file"
 Check FileHex(other) = "48656C6C6F", "existing file untouched"
 Check f.SaveAs(other, True) = True And f.SaveAs(other, True) = True, "SaveAs with overwrite, twice"

@@ -10,8 +10,7 @@ Set upload = CreateObject("TavrinUpload.Upload")
 Check upload.MaxSize = 10485760 And upload.PageCode = 65535, "initial MaxSize and PageCode"
 On Error Resume Next: count = upload.Count
 number = Err.Number: description = Err.Description: source = Err.Source
-Err.Clear: again = upload.Count: againNumber = Err.Number
-On Error GoTo 0
+Err.Clear: again = upload.Count: againNumber = Err.Number: On Error GoTo 0
 Check number = &H80004021 And source = "TavrinUpload.Upload.1", "Err.Number and Source: " & Hex(number) & " " & source
 Check description = "Only use in ASP environment", "Err.Description is " & description
 Check againNumber = 0 And again = 0, "a second Count succeeds with 0"
