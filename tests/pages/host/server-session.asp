@@ -13,7 +13,6 @@ Check Server.URLEncode("a b&c/d") = "a+b%26c%2Fd", "URLEncode " & Server.URLEnco
 Check Server.ScriptTimeout = 90, "default ScriptTimeout"
 Server.ScriptTimeout = 30: Check Server.ScriptTimeout = 30, "ScriptTimeout put"
 Session("count") = 5: Check Session.Contents("COUNT") = 5 And Session.Timeout = 20 And Len(Session.SessionID) > 0, "Session"
-Application.Lock: Application("hits") = Application("hits") + 1: Application.UnLock
-Check Application.Contents("hits") = 1, "application value"
+Application.Lock: Application("hits") = Application("hits") + 1: Application.UnLock: Check Application.Contents("hits") = 1, "application value"
 Set made = Server.CreateObject("Scripting.Dictionary"): made.Add "k", "v": Check made("k") = "v", "CreateObject of a component without OnStartPage"
 Response.Write "PASS" %>
