@@ -1,14 +1,9 @@
-// Compiles pages made from the input against a site made from the input:
-// the input splits at NUL bytes into pieces; piece 0 is the page "/p.asp",
-// and an included path is served the piece named by its first digit ("/3.inc",
-// "/a/3" -> piece 3), or is missing when there is no such digit or piece.
-// Checks that the script, its origins and its blocks agree: one origin per
-// CR LF-ended line, no other line break in the script, every origin in a
-// known file, and (when the input cannot write a WriteBlock line itself) the
-// WriteBlock lines naming blocks 0, 1, 2, ... in order, none of them empty.
+// Compiles the input's NUL-separated pieces as a site: piece 0 is "/p.asp", an include gets the
+// piece its path's first digit names ("/a/3" -> 3). Errors name a known file and line; a script has
+// one origin per CR LF line, in a known file, and (unless the input says "WriteBlock") one
+// WriteBlock line per block, none empty.
 #include "PageCompiler.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -17,85 +12,30 @@
 
 namespace {
 
-std::vector<std::string> SplitPieces(std::string_view input)
-{
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    while (true) {
-        const size_t nul = input.find('\0', start);
-        pieces.emplace_back(input.substr(start, nul == std::string_view::npos ? nul : nul - start));
-        if (nul == std::string_view::npos)
-            return pieces;
-        start = nul + 1;
-    }
-}
-
 void Check(bool condition)
 {
     if (!condition)
         std::abort();
 }
 
-void CheckLines(const CompiledPage& page)
+void CheckPage(const CompiledPage& page, bool inputWritesBlocks)
 {
-    size_t breaks = 0;
-    for (size_t i = 0; i < page.script.size(); ++i) {
-        const char c = page.script[i];
-        if (c == '\r')
-            Check(i + 1 < page.script.size() && page.script[i + 1] == '\n');
-        if (c == '\n') {
-            Check(i > 0 && page.script[i - 1] == '\r');
-            ++breaks;
-        }
+    const std::string& script = page.script;
+    const std::string_view write = "Response.WriteBlock";
+    size_t lines = 0, writes = 0;
+    // Every line, the last one included, ends with CR LF; no other CR or LF.
+    for (size_t start = 0; start < script.size(); ++lines) {
+        const size_t end = script.find("\r\n", start);
+        Check(end != std::string::npos && script.find_first_of("\r\n", start) == end);
+        writes += script.compare(start, write.size(), write) == 0;
+        start = end + 2;
     }
-    Check(page.script.empty() || page.script.back() == '\n');
-    Check(breaks == page.lines.size());
+    Check(lines == page.lines.size());
     for (const LineOrigin& origin : page.lines)
         Check(origin.file < page.files.size() && origin.line >= 1);
-}
-
-// The index of a WriteBlock line in either language, or -1.
-long BlockIndex(std::string_view line, ScriptLanguage language)
-{
-    const std::string_view prefix = language == ScriptLanguage::VBScript
-                                        ? std::string_view("Response.WriteBlock ")
-                                        : std::string_view("Response.WriteBlock(");
-    const std::string_view suffix =
-        language == ScriptLanguage::VBScript ? std::string_view() : std::string_view(");");
-    if (line.substr(0, prefix.size()) != prefix || line.size() < prefix.size() + suffix.size())
-        return -1;
-    if (line.substr(line.size() - suffix.size()) != suffix)
-        return -1;
-    const std::string_view digits =
-        line.substr(prefix.size(), line.size() - prefix.size() - suffix.size());
-    if (digits.empty() || digits.size() > 9)
-        return -1;
-    long index = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return -1;
-        index = index * 10 + (c - '0');
-    }
-    return index;
-}
-
-void CheckBlocks(const CompiledPage& page, bool inputWritesBlocks)
-{
     for (const std::string& block : page.blocks)
         Check(!block.empty());
-    long next = 0;
-    size_t start = 0;
-    while (start < page.script.size()) {
-        const size_t end = page.script.find("\r\n", start);
-        const long index = BlockIndex(page.script.substr(start, end - start), page.language);
-        start = end + 2;
-        if (index < 0)
-            continue;
-        Check(static_cast<size_t>(index) < page.blocks.size() || inputWritesBlocks);
-        if (!inputWritesBlocks)
-            Check(index == next++);
-    }
-    Check(inputWritesBlocks || static_cast<size_t>(next) == page.blocks.size());
+    Check(inputWritesBlocks || writes == page.blocks.size());
 }
 
 } // namespace
@@ -103,16 +43,21 @@ void CheckBlocks(const CompiledPage& page, bool inputWritesBlocks)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string> pieces = SplitPieces(input);
+    std::vector<std::string> pieces(1);
+    for (char c : input) {
+        if (c == '\0')
+            pieces.emplace_back();
+        else
+            pieces.back().push_back(c);
+    }
     const PageLoader loader = [&pieces](const std::string& path, std::string& bytes) {
-        if (path == "/p.asp") {
-            bytes = pieces[0];
-            return true;
-        }
         const size_t digit = path.find_first_of("0123456789");
-        if (digit == std::string::npos || static_cast<size_t>(path[digit] - '0') >= pieces.size())
+        const size_t index = path == "/p.asp"             ? 0
+                             : digit == std::string::npos ? pieces.size()
+                                                          : path[digit] - '0';
+        if (index >= pieces.size())
             return false;
-        bytes = pieces[static_cast<size_t>(path[digit] - '0')];
+        bytes = pieces[index];
         return true;
     };
     CompiledPage page;
@@ -121,7 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(!error.message.empty() && error.file < page.files.size() && error.line >= 1);
         return 0;
     }
-    CheckLines(page);
-    CheckBlocks(page, input.find("WriteBlock") != std::string_view::npos);
+    CheckPage(page, input.find("WriteBlock") != std::string_view::npos);
     return 0;
 }

@@ -1,11 +1,6 @@
-// Drives each example page in headless Chromium (Debian's /usr/bin/chromium
-// through playwright-core): fills and submits its form with real files,
-// then checks the page the browser shows and the saved files byte for byte.
-// One line per case, "ok NAME" or "not ok NAME: why"; a screenshot of each
-// result page goes to OUT/browser-screenshots/NAME.png.
-//   node examples.test.js BASE_URL OUT [CASE]
-// BASE_URL serves a copy of examples/ from OUT/site, so the pages save into
-// OUT/uploads and OUT/safe-uploads.
+// node examples.test.js BASE_URL OUT [CASE]: submits each example page's form with real files in headless
+// Chromium, checks the page shown and the files saved under OUT byte for byte; prints "ok NAME" or
+// "not ok NAME: why" per case and saves a screenshot of each result to OUT/browser-screenshots/NAME.png.
 'use strict';
 const assert = require('node:assert/strict');
 const crypto = require('node:crypto');
@@ -25,37 +20,40 @@ const file = (name, buffer, mimeType = 'application/octet-stream') => ({ name, m
 
 function expectSaved(folder, name, buffer) {
   const saved = path.join(out, folder, name);
-  assert.ok(fs.existsSync(saved), `${folder}/${name} was not saved`);
-  assert.ok(fs.readFileSync(saved).equals(buffer), `${folder}/${name} differs from what was sent`);
+  assert.ok(fs.existsSync(saved) && fs.readFileSync(saved).equals(buffer), `${folder}/${name} not saved as sent`);
 }
 
-async function expectText(page, selector, expected) {
-  const actual = (await page.textContent(selector)).replace(/\s+/g, ' ').trim();
-  if (expected instanceof RegExp) assert.match(actual, expected, selector);
-  else assert.equal(actual, expected, selector);
+// Each selector's text, white space collapsed, equals (or matches) what is given for it.
+async function expectTexts(page, expected) {
+  for (const [selector, want] of Object.entries(expected)) {
+    const actual = (await page.textContent(selector)).replace(/\s+/g, ' ').trim();
+    if (want instanceof RegExp) assert.match(actual, want, selector);
+    else assert.equal(actual, want, selector);
+  }
 }
 
-async function submit(page, files, fields = {}) {
+// Opens the page, fills its fields and file inputs and submits; gives the answer.
+async function submit(page, url, files, fields = {}) {
+  await page.goto(base + url);
   for (const [name, value] of Object.entries(fields)) await page.fill(`[name=${name}]`, value);
   for (const [name, list] of Object.entries(files)) await page.setInputFiles(`input[name=${name}]`, list);
-  const [response] = await Promise.all([page.waitForNavigation(), page.click('[type=submit]')]);
-  return response;
+  return (await Promise.all([page.waitForNavigation(), page.click('[type=submit]')]))[0];
 }
 
-// The table rows of upload.asp and upload-js.asp as arrays of cell texts.
+// The texts of the matching elements; fetch.asp's JSON answer once it has come; the table rows of
+// upload.asp and upload-js.asp as arrays of cell texts.
+const texts = (page, selector) => page.$$eval(selector, (els) => els.map((el) => el.textContent.trim()));
+const answer = (page) => page.waitForFunction(() => document.getElementById('result').textContent.startsWith('{'))
+  .then(() => page.textContent('#result')).then(JSON.parse);
 const rows = (page) =>
   page.$$eval('table tr', (trs) => trs.slice(1).map((tr) => [...tr.cells].map((td) => td.textContent.trim())));
 
-// Runs the single-file handler of one page with files of every kind.
 async function singleFile(page, url) {
-  await page.goto(base + url);
-  await submit(page, { file: [] });
+  await submit(page, url, { file: [] });
   assert.deepEqual(await rows(page), [['file', '', '0', 'application/octet-stream', '']]);
   for (const sent of [file('big.bin', big), file('journée.txt', text('hello, world\r\n'), 'text/plain')]) {
-    await page.goto(base + url);
-    await submit(page, { file: [sent] });
-    const [row] = await rows(page);
-    assert.deepEqual(row, ['file', sent.name, String(sent.buffer.length), sent.mimeType, 'saved']);
+    await submit(page, url, { file: [sent] });
+    assert.deepEqual(await rows(page), [['file', sent.name, String(sent.buffer.length), sent.mimeType, 'saved']]);
     expectSaved('uploads', sent.name, sent.buffer);
   }
 }
@@ -75,59 +73,46 @@ const cases = [
   ['multi', async (page) => {
     const files = [file('a.txt', text('first')), file('journée été.txt', text('accents: é ü ß'))];
     const extra = file('数据.bin', crypto.randomBytes(1000));
-    await page.goto(base + 'multi.asp');
-    await submit(page, { files, extra: [extra] }, { title: 'Hello, wörld & <friends>', comment: 'line 1\nline 2' });
-    await expectText(page, '#title', 'Hello, wörld & <friends>');
-    await expectText(page, '#comment', 'line 1 line 2');
-    await expectText(page, '#summary', '3 file(s) saved, 5 item(s) posted.');
+    await submit(page, 'multi.asp', { files, extra: [extra] },
+      { title: 'Hello, wörld & <friends>', comment: 'line 1\nline 2' });
+    await expectTexts(page, { '#title': 'Hello, wörld & <friends>', '#comment': 'line 1 line 2',
+      '#summary': '3 file(s) saved, 5 item(s) posted.' });
     for (const sent of [...files, extra]) expectSaved('uploads', sent.name, sent.buffer);
   }],
 
   ['safe-upload', async (page) => {
     fs.mkdirSync(path.join(out, 'safe-uploads'), { recursive: true });
     fs.writeFileSync(path.join(out, 'safe-uploads', 'photo.png'), 'was here first');
-    const sent = [file('photo.png', png), file('photo.jpg', jpeg), file('fake.png', text('<% evil %>')),
-      file('shell.asp', text('<% evil %>')), file('CON.txt', text('device')), file('empty.txt', Buffer.alloc(0)),
-      file('noext', text('x'))];
-    await page.goto(base + 'safe-upload.asp');
-    await submit(page, { files: sent });
-    const items = await page.$$eval('li', (lis) => lis.map((li) => li.textContent.trim()));
-    assert.deepEqual(items, [
-      'photo.png: saved as photo-1.png',
-      'photo.jpg: saved as photo.jpg',
-      'fake.png: refused, the content is not a PNG image',
-      'shell.asp: refused, files of type "asp" are not accepted',
-      'CON.txt: saved as upload_CON.txt',
-      'empty.txt: refused, the file is empty',
-      'noext: refused, files of type "" are not accepted',
-    ]);
-    expectSaved('safe-uploads', 'photo.png', text('was here first'));
-    expectSaved('safe-uploads', 'photo-1.png', png);
-    expectSaved('safe-uploads', 'photo.jpg', jpeg);
-    expectSaved('safe-uploads', 'upload_CON.txt', text('device'));
-    assert.deepEqual(fs.readdirSync(path.join(out, 'safe-uploads')).sort(),
-      ['photo-1.png', 'photo.jpg', 'photo.png', 'upload_CON.txt']);
+    const table = [ // name, bytes, what the page says
+      ['photo.png', png, 'saved as photo-1.png'],
+      ['photo.jpg', jpeg, 'saved as photo.jpg'],
+      ['fake.png', text('<% evil %>'), 'refused, the content is not a PNG image'],
+      ['shell.asp', text('<% evil %>'), 'refused, files of type "asp" are not accepted'],
+      ['CON.txt', text('device'), 'saved as upload_CON.txt'],
+      ['empty.txt', Buffer.alloc(0), 'refused, the file is empty'],
+      ['noext', text('x'), 'refused, files of type "" are not accepted']];
+    await submit(page, 'safe-upload.asp', { files: table.map(([name, bytes]) => file(name, bytes)) });
+    assert.deepEqual(await texts(page, 'li'), table.map(([name, , shown]) => `${name}: ${shown}`));
+    const kept = { 'photo-1.png': png, 'photo.jpg': jpeg, 'photo.png': text('was here first'),
+      'upload_CON.txt': text('device') };
+    for (const [name, buffer] of Object.entries(kept)) expectSaved('safe-uploads', name, buffer);
+    assert.deepEqual(fs.readdirSync(path.join(out, 'safe-uploads')).sort(), Object.keys(kept));
   }],
 
   ['utf8', async (page) => {
     const files = [file('中文名.txt', text('UTF-8 页面')), file('café crème.bin', crypto.randomBytes(300))];
-    await page.goto(base + 'utf8.asp');
-    await submit(page, { files }, { note: '你好, journée' });
-    await expectText(page, '#note', '你好, journée');
-    await expectText(page, '#pagecode', '65001');
-    const items = await page.$$eval('li.saved', (lis) => lis.map((li) => li.textContent.trim()));
-    assert.deepEqual(items, ['中文名.txt (12 bytes): saved', 'café crème.bin (300 bytes): saved']);
+    await submit(page, 'utf8.asp', { files }, { note: '你好, journée' });
+    await expectTexts(page, { '#note': '你好, journée', '#pagecode': '65001' });
+    assert.deepEqual(await texts(page, 'li.saved'),
+      ['中文名.txt (12 bytes): saved', 'café crème.bin (300 bytes): saved']);
     for (const f of files) expectSaved('uploads', f.name, f.buffer);
   }],
 
   ['gbk', async (page) => {
     const files = [file('国标文件.txt', Buffer.from('c4e3bac3', 'hex'))];
-    await page.goto(base + 'gbk.asp');
-    const response = await submit(page, { files }, { note: '你好' });
+    const response = await submit(page, 'gbk.asp', { files }, { note: '你好' });
     assert.match(response.headers()['content-type'], /charset=gbk/i);
-    await expectText(page, '#note', '你好');
-    await expectText(page, '#pagecode', '936');
-    await expectText(page, 'li.saved', '国标文件.txt (4 字节): 已保存');
+    await expectTexts(page, { '#note': '你好', '#pagecode': '936', 'li.saved': '国标文件.txt (4 字节): 已保存' });
     expectSaved('uploads', files[0].name, files[0].buffer);
   }],
 
@@ -137,9 +122,7 @@ const cases = [
     await page.fill('[name=note]', 'from "fetch" \\ \t');
     await page.setInputFiles('[name=files]', files);
     await page.click('#send-fetch');
-    await page.waitForFunction(() => document.getElementById('result').textContent.startsWith('{'));
-    const answer = JSON.parse(await page.textContent('#result'));
-    assert.deepEqual(answer, {
+    assert.deepEqual(await answer(page), {
       count: 3, fields: { note: 'from "fetch" \\ \t' }, files: files.map((f) => ({
         name: 'files', fileName: f.name, size: f.buffer.length, contentType: f.mimeType, saved: true })),
     });
@@ -150,39 +133,36 @@ const cases = [
     const sent = file('progress.bin', big);
     await page.goto(base + 'fetch.asp');
     await page.setInputFiles('[name=files]', [sent]);
-    // Every percentage the page shows, in order.
+    // Every percentage the page shows, in order; at 10 MB/s upload the bar has time to move.
     await page.evaluate(() => {
       window.shown = [];
       new MutationObserver(() => window.shown.push(document.getElementById('percent').textContent))
         .observe(document.getElementById('percent'), { childList: true });
     });
-    // Loopback takes 5 MB at once; at 10 MB/s the bar has time to move.
     const cdp = await page.context().newCDPSession(page);
     await cdp.send('Network.emulateNetworkConditions',
       { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: 10 * 1024 * 1024 });
     await page.click('#send-xhr');
-    await page.waitForFunction(() => document.getElementById('result').textContent.startsWith('{'));
+    const { files } = await answer(page);
     const shown = await page.evaluate(() => window.shown);
     const percents = shown.map((p) => parseInt(p, 10));
     assert.ok(percents.length > 2, `too few upload progress events: ${shown}`);
     assert.deepEqual(percents, [...percents].sort((a, b) => a - b), `progress went back: ${shown}`);
     assert.equal(shown[shown.length - 1], '100%');
     assert.equal(await page.$eval('#progress', (p) => p.value), 100);
-    const answer = JSON.parse(await page.textContent('#result'));
-    assert.deepEqual(answer.files, [{ name: 'files', fileName: sent.name, size: big.length,
+    assert.deepEqual(files, [{ name: 'files', fileName: sent.name, size: big.length,
       contentType: sent.mimeType, saved: true }]);
     expectSaved('uploads', sent.name, big);
   }],
 
   ['limit', async (page) => {
-    await page.goto(base + 'limit.asp');
-    await submit(page, { file: [file('small.txt', text('fits'))] });
-    await expectText(page, '#message', 'Received 1 item(s): small.txt, 4 bytes.');
-    await page.goto(base + 'limit.asp');
-    const response = await submit(page, { file: [file('big.bin', big)] });
+    await submit(page, 'limit.asp', { file: [file('small.txt', text('fits'))] });
+    await expectTexts(page, { '#message': 'Received 1 item(s): small.txt, 4 bytes.' });
+    const response = await submit(page, 'limit.asp', { file: [file('big.bin', big)] });
     assert.equal(response.status(), 413);
-    await expectText(page, '#message', /^Sorry, your upload \(5\.0 MB\) is larger than this page accepts \(1\.0 MB\)\./);
-    await expectText(page, '#detail', 'Error &H8002000A: The file size is over the limitation set');
+    await expectTexts(page, {
+      '#message': /^Sorry, your upload \(5\.0 MB\) is larger than this page accepts \(1\.0 MB\)\./,
+      '#detail': 'Error &H8002000A: The file size is over the limitation set' });
   }],
 ];
 
@@ -196,13 +176,9 @@ const cases = [
   for (const [name, run] of cases.filter(([name]) => !only || name === only)) {
     const page = await browser.newPage({ viewport: { width: 800, height: 360 } });
     page.setDefaultTimeout(30000);
-    try {
-      await run(page);
-      console.log(`ok ${name}`);
-    } catch (e) {
-      failed++;
-      console.log(`not ok ${name}: ${e.message.split('\n').slice(0, 20).join(' | ')}`);
-    }
+    const error = await run(page).then(() => null, (e) => e);
+    failed += error ? 1 : 0;
+    console.log(error ? `not ok ${name}: ${error.message.split('\n').slice(0, 20).join(' | ')}` : `ok ${name}`);
     await page.screenshot({ path: path.join(shots, `${name}.png`), fullPage: true }).catch(() => {});
     await page.close();
   }

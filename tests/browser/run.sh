@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
-# Browser tests of the example pages: copies examples/ to build/browser/site,
-# registers the x64 TavrinUpload.dll in a Wine prefix of these tests' own
-# (build/wineprefix-browser), serves the copy with tavrin-asp on loopback
-# and runs examples.test.js, which drives Debian's headless Chromium through
-# playwright-core (installed here with npm ci; it never downloads a
-# browser). Uploads land under build/browser/, screenshots in
-# build/browser/browser-screenshots/. Prints one line per case ("ok NAME"
-# or "not ok NAME: why"); exits non-zero when a case failed.
+# Browser tests of the example pages: serves a copy of examples/ (build/browser/site) with tavrin-asp and the x64
+# DLL registered in build/wineprefix-browser, and runs examples.test.js with Debian's Chromium through
+# playwright-core (npm ci; no browser download). Prints "ok NAME" or "not ok NAME: why" per case.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -30,9 +25,7 @@ if [[ ! -f $here/node_modules/.package-lock.json ||
   (cd "$here" && npm ci --no-audit --no-fund --loglevel=error) >&2 || fail "npm ci"
 fi
 
-rm -rf "$out"
-mkdir -p "$out"
-cp -r "$root/examples" "$out/site"
+rm -rf "$out" && mkdir -p "$out" && cp -r "$root/examples" "$out/site"
 wine_prefix_ensure || fail "no Wine prefix"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 stop() {
@@ -44,11 +37,11 @@ trap stop EXIT
   fail "regsvr32 TavrinUpload.dll"
 "$WINE" "$exe" serve "$(winpath "$out/site")" --port "$port" </dev/null >"$out/server.log" 2>&1 &
 echo $! >"$out/server.pid"
+started() { grep -q "at http://127.0.0.1:$port/" "$out/server.log"; }
 for _ in $(seq 150); do
-  grep -q "at http://127.0.0.1:$port/" "$out/server.log" && break
-  kill -0 "$(cat "$out/server.pid")" 2>/dev/null || break
+  started || ! kill -0 "$(cat "$out/server.pid")" 2>/dev/null && break
   sleep 0.2
 done
-grep -q "at http://127.0.0.1:$port/" "$out/server.log" || { cat "$out/server.log" >&2; fail "tavrin-asp did not start"; }
+started || { cat "$out/server.log" >&2; fail "tavrin-asp did not start"; }
 
 node "$here/examples.test.js" "http://127.0.0.1:$port/" "$out" "$@"

@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# Checks the release archive as an administrator uses it, under Wine in a
-# prefix of its own: the archive's files, install.cmd, both classes created
-# by ProgID from the 64-bit and the 32-bit script host, uninstall.cmd, and
-# nothing of the library left in either registry view; then that install.cmd
-# stops at a DLL that does not load. Where this machine runs no 32-bit
-# programs, the x86 files are checked for presence only and the x86 folder is
-# left out of the Wine run; the check says so. The archive is unpacked into a
-# folder whose name has spaces and parentheses, as under Program Files (x86).
+# Checks the release archive under Wine (own prefix), unpacked under "Program Files (x86)": its files,
+# install.cmd, both classes by ProgID from the 64- and 32-bit script hosts, uninstall.cmd leaving no key in
+# either registry view, and install.cmd stopping at a DLL that does not load. Without 32-bit support the
+# x86 files are checked for presence only, and the check says so.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export TAVRIN_WINEPREFIX=$root/build/wineprefix-package
@@ -17,20 +13,14 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 wine_out() { "$WINE" "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-# "cmd /c call PATH": a lone quoted path after /c loses its quotes when it
-# holds parentheses; after call it keeps them.
+# "cmd /c call PATH": a lone quoted path after /c loses its quotes if it holds parentheses; after call not.
+run_cmd() { wine_out cmd /c call "$(windows_path "$pkg/$1")"; }
 
 zip=$(bash "$root/scripts/package.sh") || { echo "FAIL: package.sh"; exit 1; }
-rm -rf "$work"
-mkdir -p "$pkg"
-unzip -q "$root/$zip" -d "$pkg" || { echo "FAIL: unzip $zip"; exit 1; }
-for f in LICENSE.txt install.cmd uninstall.cmd examples/upload.asp; do
-  [[ -f $pkg/$f ]] || fail "the archive has no $f"
-done
+rm -rf "$work" && mkdir -p "$pkg" && unzip -q "$root/$zip" -d "$pkg" || { echo "FAIL: unzip $zip"; exit 1; }
+for f in LICENSE.txt install.cmd uninstall.cmd examples/upload.asp; do [[ -f $pkg/$f ]] || fail "no $f"; done
 [[ -d $root/docs && ! -d $pkg/docs ]] && fail "the archive has no docs/"
-for f in install.cmd uninstall.cmd; do
-  grep -qv $'\r$' "$pkg/$f" && fail "$f has lines without CRLF"
-done
+for f in install.cmd uninstall.cmd; do grep -qv $'\r$' "$pkg/$f" && fail "$f has lines without CRLF"; done
 for arch in x64:pei-x86-64 x86:pei-i386; do
   for f in TavrinUpload.dll tavrin-asp.exe tavrin-upload.exe; do
     x86_64-w64-mingw32-objdump -f "$pkg/${arch%%:*}/$f" 2>/dev/null | grep -q "format ${arch#*:}\$" ||
@@ -63,7 +53,7 @@ wine_prefix_ensure || exit 1
 # Start from nothing registered: an interrupted run leaves keys behind.
 registered | while read -r view key; do wine_out "$view\\reg.exe" delete "$key" /f >/dev/null; done
 
-out=$(wine_out cmd /c call "$(windows_path "$pkg/install.cmd")") || fail "install.cmd exited $?: $out"
+out=$(run_cmd install.cmd) || fail "install.cmd exited $?: $out"
 echo "$out"
 printf '%s\r\n' 'Set u = CreateObject("TavrinUpload.Upload")' \
   'Set f = CreateObject("TavrinUpload.UploadFile")' \
@@ -72,13 +62,13 @@ for view in "${views[@]}"; do
   out=$(wine_out "$view\\cscript.exe" //nologo "$(windows_path "$work/create.vbs")")
   [[ $out == "created IUpload IUploadFile" ]] || fail "$view cscript: $out"
 done
-out=$(wine_out cmd /c call "$(windows_path "$pkg/uninstall.cmd")") || fail "uninstall.cmd exited $?: $out"
+out=$(run_cmd uninstall.cmd) || fail "uninstall.cmd exited $?: $out"
 echo "$out"
 left=$(registered)
 [[ -z $left ]] || fail "left registered after uninstall.cmd: $left"
 
 echo broken >"$pkg/x64/TavrinUpload.dll"
-out=$(wine_out cmd /c call "$(windows_path "$pkg/install.cmd")") && fail "install.cmd of a broken DLL succeeded"
+out=$(run_cmd install.cmd) && fail "install.cmd of a broken DLL succeeded"
 [[ $out == *"Failed to register"*x64* && $out != *Registered* ]] ||
   fail "install.cmd of a broken DLL: $out"
 "$WINESERVER" -k </dev/null >/dev/null 2>&1

@@ -15,7 +15,7 @@
 set -uo pipefail
 asp=$1 dll=$2 regsvr=$3 page=$4
 run=$(cd "$(dirname "$0")/../.." && pwd)/scripts/wine-run.sh
-directive() { head -n 8 "$page" | sed -n "s/.*$1: \(.*[^ ]\) *%>.*/\1/p"; }
+directive() { head -n 16 "$page" | sed -n "s/.*$1: \(.*[^ ]\) *%>.*/\1/p"; }
 eval "args=($(directive run-args))"
 status=$(directive expect-status)
 status=${status:-200}

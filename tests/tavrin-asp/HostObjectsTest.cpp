@@ -1,6 +1,5 @@
-// The page runner's host objects as components call them, early-bound:
-// Server.CreateObject's OnStartPage/OnEndPage calls on a class registered
-// for the test, and the request body read only as BinaryRead asks.
+// The page runner's host objects called early-bound: OnStartPage/OnEndPage
+// around a component made by Server.CreateObject, and BinaryRead never ahead.
 #include "HostObjects.h"
 
 #include "util/SafeArrayHolder.h"
@@ -14,44 +13,26 @@
 
 namespace {
 
-// {6B1E1C1A-5D0E-4C0B-9E57-2A7D4F1C3B01}
-const CLSID kRecorderClass = {
-    0x6b1e1c1a, 0x5d0e, 0x4c0b, {0x9e, 0x57, 0x2a, 0x7d, 0x4f, 0x1c, 0x3b, 0x01}};
+const wchar_t kRecorderClsid[] = L"{6B1E1C1A-5D0E-4C0B-9E57-2A7D4F1C3B01}";
 const wchar_t kRecorderProgId[] = L"TavrinAspTest.Recorder";
 
 // A component with OnStartPage (DISPID 1) and OnEndPage (DISPID 2) that
-// writes down what it was given and when.
-struct Record
+// writes down its calls; its factory lives on the test's stack.
+struct Recorder : IDispatch
 {
-    std::vector<std::string> calls;
-    bool contextGaveRequest = false;
-    LONG references = 0;
-};
-
-class Recorder : public IDispatch
-{
-public:
-    explicit Recorder(Record& record) : m_record(record) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
         *out = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
-        if (!*out)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_record.references; }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
     STDMETHODIMP_(ULONG) Release() override
     {
-        if (--m_record.references == 0)
-            m_record.calls.push_back("released");
-        return m_record.references;
+        if (--references == 0)
+            calls.push_back("released");
+        return references;
     }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override
     {
@@ -63,27 +44,25 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                         UINT*) override
     {
-        m_record.calls.push_back(id == 1 ? "OnStartPage" : "OnEndPage");
+        calls.push_back(id == 1 ? "OnStartPage" : "OnEndPage");
         if (id != 1 || params->cArgs != 1 || params->rgvarg[0].vt != VT_UNKNOWN)
             return S_OK;
         ComPtr<IScriptingContext> context;
         ComPtr<IRequest> request;
-        m_record.contextGaveRequest =
-            SUCCEEDED(params->rgvarg[0].punkVal->QueryInterface(
-                IID_IScriptingContext,
-                reinterpret_cast<void**>(context.ReleaseAndGetAddressOf()))) &&
-            SUCCEEDED(context->get_Request(request.ReleaseAndGetAddressOf())) && request;
+        contextGaveRequest = SUCCEEDED(params->rgvarg[0].punkVal->QueryInterface(
+                                 IID_IScriptingContext,
+                                 reinterpret_cast<void**>(context.ReleaseAndGetAddressOf()))) &&
+                             SUCCEEDED(context->get_Request(request.ReleaseAndGetAddressOf())) &&
+                             request;
         return S_OK;
     }
-
-private:
-    Record& m_record;
+    std::vector<std::string> calls;
+    bool contextGaveRequest = false;
+    ULONG references = 0;
 };
 
-class RecorderFactory : public IClassFactory
+struct RecorderFactory : IClassFactory
 {
-public:
-    explicit RecorderFactory(Record& record) : m_record(record) {}
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
         *out = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
@@ -93,36 +72,28 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** out) override
     {
-        m_object = std::make_unique<Recorder>(m_record);
-        return m_object->QueryInterface(iid, out);
+        return recorder.QueryInterface(iid, out);
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-private:
-    Record& m_record;
-    std::unique_ptr<Recorder> m_object;
+    Recorder recorder;
 };
 
-// Serves a body and writes down every read asked of it.
-class BodyDouble : public RequestBody
+// Serves "0123456789" and writes down every read asked of it.
+struct BodyDouble : RequestBody
 {
-public:
-    explicit BodyDouble(std::string bytes) : m_bytes(std::move(bytes)) {}
     int64_t Read(void* buffer, uint32_t count) override
     {
         asked.push_back(count);
-        const size_t n = std::min<size_t>(count, m_bytes.size() - m_next);
-        memcpy(buffer, m_bytes.data() + m_next, n);
-        m_next += n;
+        const size_t n = std::min<size_t>(count, bytes.size() - next);
+        memcpy(buffer, bytes.data() + next, n);
+        next += n;
         return static_cast<int64_t>(n);
     }
     bool ClientConnected() override { return connected; }
+    std::string bytes = "0123456789";
+    size_t next = 0;
     std::vector<uint32_t> asked;
     bool connected = true;
-
-private:
-    std::string m_bytes;
-    size_t m_next = 0;
 };
 
 class HostObjectsTest : public testing::Test
@@ -142,7 +113,7 @@ protected:
     void TearDown() override { m_state->closed = true; }
 
     HttpHead m_head;
-    BodyDouble m_body{"0123456789"};
+    BodyDouble m_body;
     std::shared_ptr<SiteState> m_site = CreateSiteState();
     PageRequest m_request;
     std::shared_ptr<PageState> m_state;
@@ -151,17 +122,14 @@ protected:
 
 TEST_F(HostObjectsTest, CreateObjectStartsTheComponentAndEndPageComesBeforeItsRelease)
 {
-    Record record;
-    RecorderFactory factory(record);
+    RecorderFactory factory;
     DWORD cookie = 0;
-    ASSERT_EQ(S_OK, CoRegisterClassObject(kRecorderClass, &factory, CLSCTX_INPROC_SERVER,
-                                          REGCLS_MULTIPLEUSE, &cookie));
-    wchar_t clsid[64];
-    StringFromGUID2(kRecorderClass, clsid, 64);
-    const std::wstring key = std::wstring(kRecorderProgId) + L"\\CLSID";
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, clsid,
-                           static_cast<DWORD>((wcslen(clsid) + 1) * sizeof(wchar_t))));
+    CLSID clsid;
+    ASSERT_EQ(S_OK, CLSIDFromString(kRecorderClsid, &clsid));
+    ASSERT_EQ(S_OK, CoRegisterClassObject(clsid, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &cookie));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueW(HKEY_CLASSES_ROOT, L"TavrinAspTest.Recorder\\CLSID",
+                                          REG_SZ, kRecorderClsid, sizeof(kRecorderClsid)));
 
     BstrHolder progId(SysAllocString(kRecorderProgId));
     ComPtr<IDispatch> object;
@@ -171,8 +139,9 @@ TEST_F(HostObjectsTest, CreateObjectStartsTheComponentAndEndPageComesBeforeItsRe
 
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kRecorderProgId);
     CoRevokeClassObject(cookie);
-    EXPECT_EQ((std::vector<std::string>{"OnStartPage", "OnEndPage", "released"}), record.calls);
-    EXPECT_TRUE(record.contextGaveRequest);
+    EXPECT_EQ((std::vector<std::string>{"OnStartPage", "OnEndPage", "released"}),
+              factory.recorder.calls);
+    EXPECT_TRUE(factory.recorder.contextGaveRequest);
 }
 
 TEST_F(HostObjectsTest, BinaryReadAsksTheBodyForExactlyWhatThePageAsks)
@@ -180,18 +149,15 @@ TEST_F(HostObjectsTest, BinaryReadAsksTheBodyForExactlyWhatThePageAsks)
     long total = 0;
     ASSERT_EQ(S_OK, m_objects.request->get_TotalBytes(&total));
     EXPECT_EQ(10, total);
-    struct Row
+    const struct
     {
-        long ask;
-        long got;
+        long ask, got;
         const char* bytes;
-    };
-    const Row rows[] = {{4, 4, "0123"}, {0, 0, ""}, {100, 6, "456789"}, {5, 0, ""}};
-    for (const Row& row : rows) {
+    } rows[] = {{4, 4, "0123"}, {0, 0, ""}, {100, 6, "456789"}, {5, 0, ""}};
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.ask);
-        VARIANT count;
-        count.vt = VT_I4;
-        count.lVal = row.ask;
+        VARIANT count{};
+        V_VT(&count) = VT_I4, V_I4(&count) = row.ask;
         VariantHolder result;
         ASSERT_EQ(S_OK, m_objects.request->BinaryRead(&count, result.Get()));
         EXPECT_EQ(row.got, count.lVal);
@@ -200,7 +166,6 @@ TEST_F(HostObjectsTest, BinaryReadAsksTheBodyForExactlyWhatThePageAsks)
         EXPECT_EQ(row.bytes, std::string(static_cast<const char*>(lock.Data()),
                                          result->parray->rgsabound[0].cElements));
     }
-    // Never more than the body holds, never ahead of the page.
     EXPECT_EQ((std::vector<uint32_t>{4, 6}), m_body.asked);
 
     VARIANT_BOOL connected = VARIANT_TRUE;

@@ -1,3 +1,4 @@
+// The request-head parser, its size limit, and the framing the host decides from a head.
 #include "HttpHead.h"
 
 #include <gtest/gtest.h>
@@ -5,16 +6,21 @@
 
 namespace {
 
-struct ParseRow
+HeadParse Parse(const std::string& bytes)
 {
-    const char* label;
-    std::string bytes;
-    HeadParse result;
-};
+    HttpHead head;
+    size_t length = 0;
+    return ParseHttpHead(bytes, head, length);
+}
 
 TEST(HttpHead, ParseRefusesWhatTwoReadersCouldDisagreeOn)
 {
-    const ParseRow rows[] = {
+    const struct
+    {
+        const char* label;
+        std::string bytes;
+        HeadParse result;
+    } rows[] = {
         {"no blank line yet", "GET / HTTP/1.1\r\nHost: x\r\n", HeadParse::Incomplete},
         {"bare LF lines", "GET / HTTP/1.0\nHost: x\n\n", HeadParse::Complete},
         {"folded continuation", "GET / HTTP/1.1\r\nA: b\r\n c\r\n\r\n", HeadParse::Malformed},
@@ -31,11 +37,9 @@ TEST(HttpHead, ParseRefusesWhatTwoReadersCouldDisagreeOn)
         {"two spaces", "GET  / HTTP/1.1\r\n\r\n", HeadParse::Malformed},
         {"control byte in target", "GET /\x01 HTTP/1.1\r\n\r\n", HeadParse::Malformed},
     };
-    for (const ParseRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        HttpHead head;
-        size_t length = 0;
-        EXPECT_EQ(row.result, ParseHttpHead(row.bytes, head, length));
+        EXPECT_EQ(row.result, Parse(row.bytes));
     }
 }
 
@@ -47,10 +51,8 @@ TEST(HttpHead, ParseSplitsTargetAndCountsLeadingEmptyLines)
     size_t length = 0;
     ASSERT_EQ(HeadParse::Complete, ParseHttpHead(bytes, head, length));
     EXPECT_EQ(bytes.size() - 4, length);
-    EXPECT_EQ("POST", head.method);
-    EXPECT_EQ("/a%20b.asp", head.path);
-    EXPECT_EQ("x=1?y", head.query);
-    EXPECT_EQ(0, head.versionMinor);
+    EXPECT_EQ("POST /a%20b.asp x=1?y 0", head.method + " " + head.path + " " + head.query + " " +
+                                             std::to_string(head.versionMinor));
     ASSERT_NE(nullptr, head.Find("Content-Type"));
     EXPECT_EQ("t/p", *head.Find("Content-Type"));
     EXPECT_EQ(nullptr, head.Find("Content-Typ"));
@@ -69,58 +71,50 @@ TEST(HttpHead, LimitIsExactlySixteenKibibytes)
     EXPECT_EQ(HeadParse::Complete, ParseHttpHead(fits, head, length));
     EXPECT_EQ(kMaxHeadBytes, length);
     const std::string over = start + "a" + fits.substr(start.size());
-    EXPECT_EQ(HeadParse::TooLarge, ParseHttpHead(over, head, length));
-    EXPECT_EQ(HeadParse::TooLarge, ParseHttpHead(over.substr(0, kMaxHeadBytes), head, length));
-    EXPECT_EQ(HeadParse::Incomplete,
-              ParseHttpHead(over.substr(0, kMaxHeadBytes - 1), head, length));
+    EXPECT_EQ(HeadParse::TooLarge, Parse(over));
+    EXPECT_EQ(HeadParse::TooLarge, Parse(over.substr(0, kMaxHeadBytes)));
+    EXPECT_EQ(HeadParse::Incomplete, Parse(over.substr(0, kMaxHeadBytes - 1)));
 }
 
-struct FramingRow
-{
-    const char* label;
-    std::string head;
-    int refusal;
-    uint64_t contentLength;
-    bool expectContinue;
-    bool keepAlive;
-};
-
+// Expected framing: "refusal length", then " continue" and " keep" when set.
 TEST(HttpHead, FramingDecisions)
 {
-    const FramingRow rows[] = {
-        {"1.1 keeps alive", "GET / HTTP/1.1\r\n", 0, 0, false, true},
-        {"1.1 close in a list", "GET / HTTP/1.1\r\nConnection: TE, CLOSE\r\n", 0, 0, false, false},
-        {"1.0 closes", "GET / HTTP/1.0\r\n", 0, 0, false, false},
-        {"1.0 keep-alive", "HEAD / HTTP/1.0\r\nconnection: Keep-Alive\r\n", 0, 0, false, true},
-        {"closed is not close", "GET / HTTP/1.1\r\nConnection: closed\r\n", 0, 0, false, true},
-        {"length and continue", "POST / HTTP/1.1\r\nContent-Length: 10\r\nExpect: 100-Continue\r\n",
-         0, 10, true, true},
-        {"equal duplicates", "POST / HTTP/1.1\r\nContent-Length: 7\r\nContent-Length: 7\r\n", 0, 7,
-         false, true},
-        {"limit itself", "POST / HTTP/1.1\r\nContent-Length: 1000\r\n", 0, 1000, false, true},
-        {"limit + 1", "POST / HTTP/1.1\r\nContent-Length: 1001\r\n", 413, 0, false, false},
-        {"differing duplicates", "POST / HTTP/1.1\r\nContent-Length: 7\r\nContent-Length: 8\r\n",
-         400, 0, false, false},
-        {"signed length", "POST / HTTP/1.1\r\nContent-Length: +7\r\n", 400, 0, false, false},
-        {"list length", "POST / HTTP/1.1\r\nContent-Length: 7, 7\r\n", 400, 0, false, false},
-        {"empty length", "POST / HTTP/1.1\r\nContent-Length:\r\n", 400, 0, false, false},
-        {"2^64", "POST / HTTP/1.1\r\nContent-Length: 18446744073709551616\r\n", 400, 0, false,
-         false},
-        {"chunked", "POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n", 411,
-         0, false, false},
-        {"method", "PUT / HTTP/1.1\r\n", 501, 0, false, false},
-        {"method case", "get / HTTP/1.1\r\n", 501, 0, false, false},
+    const std::string post = "POST / HTTP/1.1\r\n", length = "Content-Length: ";
+    const struct
+    {
+        const char* label;
+        std::string head;
+        const char* framing;
+    } rows[] = {
+        {"1.1 keeps alive", "GET / HTTP/1.1\r\n", "0 0 keep"},
+        {"1.1 close in a list", "GET / HTTP/1.1\r\nConnection: TE, CLOSE\r\n", "0 0"},
+        {"1.0 closes", "GET / HTTP/1.0\r\n", "0 0"},
+        {"1.0 keep-alive", "HEAD / HTTP/1.0\r\nconnection: Keep-Alive\r\n", "0 0 keep"},
+        {"closed is not close", "GET / HTTP/1.1\r\nConnection: closed\r\n", "0 0 keep"},
+        {"length and continue", post + length + "10\r\nExpect: 100-Continue\r\n",
+         "0 10 continue keep"},
+        {"equal duplicates", post + length + "7\r\n" + length + "7\r\n", "0 7 keep"},
+        {"limit itself", post + length + "1000\r\n", "0 1000 keep"},
+        {"limit + 1", post + length + "1001\r\n", "413 0"},
+        {"differing duplicates", post + length + "7\r\n" + length + "8\r\n", "400 0"},
+        {"signed length", post + length + "+7\r\n", "400 0"},
+        {"list length", post + length + "7, 7\r\n", "400 0"},
+        {"empty length", post + "Content-Length:\r\n", "400 0"},
+        {"2^64", post + length + "18446744073709551616\r\n", "400 0"},
+        {"chunked", post + "Transfer-Encoding: chunked\r\n" + length + "3\r\n", "411 0"},
+        {"method", "PUT / HTTP/1.1\r\n", "501 0"},
+        {"method case", "get / HTTP/1.1\r\n", "501 0"},
     };
-    for (const FramingRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         HttpHead head;
         size_t length = 0;
         ASSERT_EQ(HeadParse::Complete, ParseHttpHead(row.head + "\r\n", head, length));
         const RequestFraming framing = DecideFraming(head, 1000);
-        EXPECT_EQ(row.refusal, framing.refusal);
-        EXPECT_EQ(row.contentLength, framing.contentLength);
-        EXPECT_EQ(row.expectContinue, framing.expectContinue);
-        EXPECT_EQ(row.keepAlive, framing.keepAlive);
+        EXPECT_EQ(row.framing, std::to_string(framing.refusal) + " " +
+                                   std::to_string(framing.contentLength) +
+                                   (framing.expectContinue ? " continue" : "") +
+                                   (framing.keepAlive ? " keep" : ""));
     }
 }
 

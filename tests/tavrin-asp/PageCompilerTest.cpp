@@ -1,6 +1,5 @@
-// Tests of the ASP page compiler against an in-memory site: the exact
-// script, blocks and line origins it makes, through includes, and the
-// errors (with file and line) for pages it must refuse.
+// The ASP page compiler against an in-memory site: the exact script, blocks
+// and line origins, through includes, and the errors (file and line) it gives.
 #include "PageCompiler.h"
 #include <gtest/gtest.h>
 
@@ -16,11 +15,16 @@ PageLoader LoaderFor(const Site& site)
 {
     return [&site](const std::string& path, std::string& bytes) {
         const auto found = site.find(path);
-        if (found == site.end())
-            return false;
-        bytes = found->second;
-        return true;
+        return found != site.end() && (bytes = found->second, true);
     };
+}
+
+CompiledPage Compile(const Site& site)
+{
+    CompiledPage page;
+    PageCompileError error;
+    EXPECT_TRUE(CompilePage("/p.asp", LoaderFor(site), page, error)) << error.message;
+    return page;
 }
 
 Origins OriginsOf(const CompiledPage& page)
@@ -38,7 +42,7 @@ struct CompileRow
     std::string script;
     std::vector<std::string> blocks;
     Origins origins;
-    std::vector<std::string> files;
+    std::vector<std::string> files = {"/p.asp"};
 };
 
 TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
@@ -48,33 +52,28 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
          {{"/p.asp", "<% If x Then %>yes<% End If %>"}},
          " If x Then \r\nResponse.WriteBlock 0\r\n End If \r\n",
          {"yes"},
-         {{0, 1}, {0, 1}, {0, 1}},
-         {"/p.asp"}},
+         {{0, 1}, {0, 1}, {0, 1}}},
         {"jscript braces around text and an expression",
          {{"/p.asp", "<%@ language=\"JavaScript\" %><% if (x) { %>a<% } %><%= y %>"}},
          " if (x) { \r\nResponse.WriteBlock(0);\r\n } \r\nResponse.Write( y );\r\n",
          {"a"},
-         {{0, 1}, {0, 1}, {0, 1}, {0, 1}},
-         {"/p.asp"}},
+         {{0, 1}, {0, 1}, {0, 1}, {0, 1}}},
         {"white space after the directive writes nothing, so Option Explicit comes first",
          {{"/p.asp", "<%@ Language=VBScript %>\r\n <% Option Explicit %>\r\nx"}},
          " Option Explicit \r\nResponse.WriteBlock 0\r\n",
          {"\r\nx"},
-         {{0, 2}, {0, 2}},
-         {"/p.asp"}},
+         {{0, 2}, {0, 2}}},
         {"multi-line code keeps one origin per line, any line break",
          {{"/p.asp", "a\r\nb\n<%x\r\ny\nz\rw%>\n<%= 1 +\n2 %>"}},
          "Response.WriteBlock 0\r\nx\r\ny\r\nz\r\nw\r\nResponse.WriteBlock 1\r\n"
          "Response.Write( 1 +\r\n2 )\r\n",
          {"a\r\nb\n", "\n"},
-         {{0, 1}, {0, 3}, {0, 4}, {0, 5}, {0, 6}, {0, 6}, {0, 7}, {0, 8}},
-         {"/p.asp"}},
+         {{0, 1}, {0, 3}, {0, 4}, {0, 5}, {0, 6}, {0, 6}, {0, 7}, {0, 8}}},
         {"first %> ends the block even inside a string",
          {{"/p.asp", "<% s = \"%>\" %>"}},
          " s = \"\r\nResponse.WriteBlock 0\r\n",
          {"\" %>"},
-         {{0, 1}, {0, 1}},
-         {"/p.asp"}},
+         {{0, 1}, {0, 1}}},
         {"includes nest with their own origins; repeated file shares its index",
          {{"/p.asp", "top\n<!-- #INCLUDE  File = \"inc/a.inc\"  -->mid\n"
                      "<!--#include virtual=\"/inc/b.inc\"-->"},
@@ -92,20 +91,16 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
          " x \r\nResponse.WriteBlock 0\r\n\r\nSub F() '<%\r\n\r\n"
          "Response.WriteBlock 1\r\ny\r\n",
          {"\n", "t<script>c</script>"},
-         {{0, 1}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 4}, {0, 4}},
-         {"/p.asp"}},
+         {{0, 1}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 4}, {0, 4}}},
         {"includes inside code and plain comments stay as they are",
          {{"/p.asp", "<!-- note --><% '<!-- #include file=\"x\" --> %>"}},
          "Response.WriteBlock 0\r\n '<!-- #include file=\"x\" --> \r\n",
          {"<!-- note -->"},
-         {{0, 1}, {0, 1}},
-         {"/p.asp"}},
+         {{0, 1}, {0, 1}}},
     };
     for (const CompileRow& row : rows) {
         SCOPED_TRACE(row.label);
-        CompiledPage page;
-        PageCompileError error;
-        ASSERT_TRUE(CompilePage("/p.asp", LoaderFor(row.site), page, error)) << error.message;
+        const CompiledPage page = Compile(row.site);
         EXPECT_EQ(row.script, page.script);
         EXPECT_EQ(row.blocks, page.blocks);
         EXPECT_EQ(row.origins, OriginsOf(page));
@@ -115,26 +110,22 @@ TEST(PageCompiler, CompilesPiecesIntoScriptWithOrigins)
 
 TEST(PageCompiler, ReadsDirectiveAndByteOrderMark)
 {
-    struct Row
+    const struct
     {
         const char* page;
         ScriptLanguage language;
         unsigned codePage;
         const char* script;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"\xEF\xBB\xBF<%x%>", ScriptLanguage::VBScript, 65001, "x\r\n"},
         {"\xEF\xBB\xBF\r\n<%@ CODEPAGE='936' Language=JScript LCID=2052 %>",
          ScriptLanguage::JScript, 936, "Response.WriteBlock(0);\r\n"},
         {"<%@Transaction=Required EnableSessionState=False language = \"VBScRIPT\"%>",
          ScriptLanguage::VBScript, 0, ""},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.page);
-        const Site site = {{"/p.asp", row.page}};
-        CompiledPage page;
-        PageCompileError error;
-        ASSERT_TRUE(CompilePage("/p.asp", LoaderFor(site), page, error)) << error.message;
+        const CompiledPage page = Compile({{"/p.asp", row.page}});
         EXPECT_EQ(row.language, page.language);
         EXPECT_EQ(row.codePage, page.codePage);
         EXPECT_EQ(row.script, page.script);
@@ -153,10 +144,7 @@ Site IncludeChain(int depth)
 
 std::string Repeat(const std::string& text, int count)
 {
-    std::string repeated;
-    for (int i = 0; i < count; ++i)
-        repeated += text;
-    return repeated;
+    return count == 0 ? "" : text + Repeat(text, count - 1);
 }
 
 TEST(PageCompiler, RefusesBrokenPagesWithFileAndLine)
@@ -203,11 +191,7 @@ TEST(PageCompiler, RefusesBrokenPagesWithFileAndLine)
 
 TEST(PageCompiler, AcceptsIncludeChainJustWithinDepth)
 {
-    const Site site = IncludeChain(kMaxIncludeDepth - 1);
-    CompiledPage page;
-    PageCompileError error;
-    ASSERT_TRUE(CompilePage("/p.asp", LoaderFor(site), page, error)) << error.message;
-    EXPECT_EQ(std::vector<std::string>{"end"}, page.blocks);
+    EXPECT_EQ(std::vector<std::string>{"end"}, Compile(IncludeChain(kMaxIncludeDepth - 1)).blocks);
 }
 
 } // namespace

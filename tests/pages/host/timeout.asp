@@ -3,5 +3,4 @@
 <%' expect-text: script timed out %>
 <%
 Do
-Loop
-%>
+Loop %>
