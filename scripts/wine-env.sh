@@ -43,6 +43,9 @@ wine_keeper_start() {
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
   "$WINE" "$keeper" </dev/null >/dev/null 2>&1 &
   echo $! >"$WINEPREFIX.keeper"
+  # Returns once the desktop is up: a test program that started it itself
+  # would leave the desktop process holding that program's output open.
+  "$WINE" "$keeper" --once </dev/null >/dev/null 2>&1
 }
 
 wine_keeper_stop() {

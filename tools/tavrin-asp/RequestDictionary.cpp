@@ -24,6 +24,34 @@ const MemberName kListMembers[] = {{L"Item", kItem}, {L"Count", kCount}, {L"_New
 const MemberName kDictionaryMembers[] = {
     {L"Item", kItem}, {L"Count", kCount}, {L"Key", kKey}, {L"_NewEnum", kNewEnum}};
 
+// The first argument, or the marker of an omitted one.
+VARIANT FirstArgument(const CallArgs& args)
+{
+    if (args.Count() > 0)
+        return args[0];
+    VARIANT missing;
+    missing.vt = VT_ERROR;
+    missing.scode = DISP_E_PARAMNOTFOUND;
+    return missing;
+}
+
+// Item, Count and _NewEnum, which both collections answer alike.
+template <class Collection>
+HRESULT CallCollection(Collection& collection, DISPID id, const CallArgs& args, VARIANT* result)
+{
+    switch (id) {
+    case kItem:
+        return collection.get_Item(FirstArgument(args), result);
+    case kCount:
+        result->vt = VT_I4;
+        return collection.get_Count(reinterpret_cast<int*>(&result->lVal));
+    case kNewEnum:
+        result->vt = VT_UNKNOWN;
+        return collection.get__NewEnum(&result->punkVal);
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
 HRESULT ObjectToVariant(IUnknown* object, VARIANT* result)
 {
     IDispatch* dispatch = nullptr;
@@ -75,21 +103,7 @@ public:
 protected:
     HRESULT Call(DISPID id, WORD, const CallArgs& args, VARIANT* result) override
     {
-        switch (id) {
-        case kItem: {
-            VARIANT missing;
-            missing.vt = VT_ERROR;
-            missing.scode = DISP_E_PARAMNOTFOUND;
-            return get_Item(args.Count() > 0 ? args[0] : missing, result);
-        }
-        case kCount:
-            result->vt = VT_I4;
-            return get_Count(reinterpret_cast<int*>(&result->lVal));
-        case kNewEnum:
-            result->vt = VT_UNKNOWN;
-            return get__NewEnum(&result->punkVal);
-        }
-        return DISP_E_MEMBERNOTFOUND;
+        return CallCollection(*this, id, args, result);
     }
 
 private:
@@ -146,22 +160,9 @@ public:
 protected:
     HRESULT Call(DISPID id, WORD, const CallArgs& args, VARIANT* result) override
     {
-        VARIANT missing;
-        missing.vt = VT_ERROR;
-        missing.scode = DISP_E_PARAMNOTFOUND;
-        switch (id) {
-        case kItem:
-            return get_Item(args.Count() > 0 ? args[0] : missing, result);
-        case kKey:
-            return get_Key(args.Count() > 0 ? args[0] : missing, result);
-        case kCount:
-            result->vt = VT_I4;
-            return get_Count(reinterpret_cast<int*>(&result->lVal));
-        case kNewEnum:
-            result->vt = VT_UNKNOWN;
-            return get__NewEnum(&result->punkVal);
-        }
-        return DISP_E_MEMBERNOTFOUND;
+        if (id == kKey)
+            return get_Key(FirstArgument(args), result);
+        return CallCollection(*this, id, args, result);
     }
 
 private:
