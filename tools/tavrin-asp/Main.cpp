@@ -1,6 +1,7 @@
 // tavrin-asp: a development web host that runs classic ASP pages with the
 // platform's VBScript and JScript engines. Not a production server.
 #include "Commands.h"
+#include "TextCoding.h"
 
 #include <windows.h>
 
@@ -21,11 +22,7 @@ const wchar_t kUsage[] =
 
 void WriteText(bool toError, const std::wstring& text)
 {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, nullptr);
+    const std::string bytes = NarrowText(text, CP_UTF8);
     FILE* stream = toError ? stderr : stdout;
     fwrite(bytes.data(), 1, bytes.size(), stream);
     fflush(stream);
@@ -38,6 +35,6 @@ int wmain(int argc, wchar_t** argv)
         return ServeCommand(argc - 2, argv + 2);
     if (command == L"run")
         return RunCommand(argc - 2, argv + 2);
-    WriteText(command.empty() || command == L"--help" ? false : true, kUsage);
+    WriteText(!command.empty() && command != L"--help", kUsage);
     return command == L"--help" ? 0 : 2;
 }

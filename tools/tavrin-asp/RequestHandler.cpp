@@ -2,6 +2,7 @@
 #include "RequestHandler.h"
 
 #include "RequestPath.h"
+#include "TextCoding.h"
 
 #include <windows.h>
 
@@ -12,15 +13,6 @@ namespace {
 // A page may leave this much of its body unread and the connection still
 // carries on (the rest is read and dropped); more, and it is closed.
 constexpr uint64_t kDrainLimit = 1 << 20;
-
-std::wstring Widen(const std::string& utf8)
-{
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
 
 bool EndsWithInsensitive(const std::string& text, const char* tail)
 {
@@ -54,7 +46,7 @@ Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::ws
     std::string relative;
     if (!MapRequestPath(virtualPath, relative))
         return Resolved::Missing;
-    std::wstring path = root + L"\\" + Widen(relative);
+    std::wstring path = root + L"\\" + WidenBytes(relative, CP_UTF8);
     for (wchar_t& c : path)
         if (c == L'/')
             c = L'\\';
@@ -73,8 +65,8 @@ Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::ws
     if (virtualPath.back() != '/')
         virtualPath += '/';
     for (const char* index : {"index.asp", "index.html"}) {
-        if (IsFile(path + Widen(index))) {
-            file = path + Widen(index);
+        if (IsFile(path + WidenBytes(index, CP_UTF8))) {
+            file = path + WidenBytes(index, CP_UTF8);
             virtualPath += index;
             return Resolved::File;
         }
