@@ -89,6 +89,21 @@ const cases = [
   ['upload', (page) => singleFile(page, 'upload.asp')],
   ['upload-js', (page) => singleFile(page, 'upload-js.asp')],
 
+  // The folder is made at set-up; a page must say that it is missing, never make it itself.
+  ['missing-folder', async (page) => {
+    const folder = path.join(out, 'uploads');
+    fs.renameSync(folder, `${folder}.away`);
+    try {
+      const response = await submit(page, 'upload.asp', { file: [file('a.txt', text('a'))] });
+      assert.equal(response.status(), 500, 'status of a page whose folder is missing');
+      assert.match(await page.textContent('body'), /uploads does not exist: create it/);
+      assert.ok(!fs.existsSync(folder), 'the page made the upload folder itself');
+    } finally {
+      fs.rmSync(folder, { recursive: true, force: true });
+      fs.renameSync(`${folder}.away`, folder);
+    }
+  }],
+
   ['multi', async (page) => {
     const files = [file('a.txt', text('first')), file('journée été.txt', text('accents: é ü ß'))];
     const extra = file('数据.bin', crypto.randomBytes(1000));
