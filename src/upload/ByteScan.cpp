@@ -3,13 +3,16 @@
 // The scan for LF "--" tests four bytes per candidate position i: LF at i,
 // hyphens at i + 1 and i + 2, and the delimiter's last byte at i + offset.
 // Both paths load the block at each of those four places, so one step
-// answers for a whole block of candidates, and a body made of nothing but
-// LF, nothing but hyphens or nothing but near-miss delimiter lines costs no
-// more per byte than any other.
+// answers for a whole block of candidates, and no body (nothing but LF,
+// nothing but hyphens, nothing but near-miss delimiter lines) makes a
+// step cost more than a fixed amount of work.
 //
-// SSE2 compares 16 bytes per step; the portable path compares 8 with exact
-// per-byte equality masks built from word arithmetic. Each ands its four
-// masks.
+// SSE2 compares 16 bytes per step and ands the four equality masks. The
+// portable path xors each of the four 64-bit words with its wanted byte and
+// ors the results: a byte of that word is zero exactly where all four bytes
+// match. One zero-byte test then flags the matches; its lowest flag is
+// exact, which is all the search needs. Before that exact test it runs a
+// cheaper one over 32 positions at a time (below).
 #include "upload/ByteScan.h"
 
 #include <cstring>
@@ -81,56 +84,86 @@ int32_t LineFeedDashDashTail(const uint8_t* bytes, int32_t i, int32_t end, int32
 
 namespace portable {
 
-constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-constexpr uint64_t kOnes = 0x0101010101010101ull;
+using Word = uint64_t;
+constexpr int32_t kWordBytes = sizeof(Word);
+constexpr int32_t kStepBytes = 4 * kWordBytes;
+constexpr Word kOnes = ~Word{0} / 0xFF;
+constexpr Word kHighBits = kOnes * 0x80;
 
-uint64_t LoadWord(const uint8_t* p)
+Word Load(const uint8_t* p)
 {
-    uint64_t word;
+    Word word;
     std::memcpy(&word, p, sizeof word);
     return word;
 }
 
-// 0x80 in each byte of word that equals value, 0 elsewhere (exact, no
-// carries between bytes).
-uint64_t EqualMask(uint64_t word, uint8_t value)
+// 0x80 in every zero byte of word. A byte 0x01 above a zero byte may be
+// flagged as well (the subtraction borrows into it), so only the lowest
+// flag is exact.
+Word ZeroBytes(Word word)
 {
-    const uint64_t x = word ^ (kOnes * value);
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
+    return (word - kOnes) & ~word & kHighBits;
 }
 
 // Byte index of the lowest flagged byte; the target is little-endian.
-int32_t FirstFlagged(uint64_t mask)
+int32_t FirstFlagged(Word flags)
 {
-    return LowestBit(mask) / 8;
+    return LowestBit(flags) / 8;
 }
 
 int32_t FindLineFeed(const uint8_t* bytes, int32_t from, int32_t end)
 {
+    const Word lfs = kOnes * kLf;
     int32_t i = from;
-    while (end - i >= 8) {
-        const uint64_t mask = EqualMask(LoadWord(bytes + i), kLf);
-        if (mask)
-            return i + FirstFlagged(mask);
-        i += 8;
+    while (end - i >= kWordBytes) {
+        const Word flags = ZeroBytes(Load(bytes + i) ^ lfs);
+        if (flags)
+            return i + FirstFlagged(flags);
+        i += kWordBytes;
     }
     return LineFeedTail(bytes, i, end);
 }
 
+// Four words (32 candidate positions) per step. The first test looks only
+// at the LF and the delimiter's last byte, two loads per word; random or
+// text content passes it rarely. A step that passes gets the exact test,
+// word by word, so a body built to pass it every time costs about as much
+// per byte as when every word took the exact test.
 int32_t FindLineFeedDashDash(const uint8_t* bytes, int32_t from, int32_t end, int32_t offset,
                              uint8_t value)
 {
+    const Word lfs = kOnes * kLf;
+    const Word hyphens = kOnes * kHyphen;
+    const Word values = kOnes * value;
+    // Zero bytes where an LF stands at at + k and value at at + k + offset.
+    const auto ends = [&](int32_t at) {
+        return (Load(bytes + at) ^ lfs) | (Load(bytes + at + offset) ^ values);
+    };
+    const auto matches = [&](int32_t at) {
+        return ZeroBytes(ends(at) | (Load(bytes + at + 1) ^ hyphens) |
+                         (Load(bytes + at + 2) ^ hyphens));
+    };
     int32_t i = from;
     // Every word load at i + k (k <= offset) must end by end.
-    const int64_t span = static_cast<int64_t>(offset) + 8;
+    const int64_t span = static_cast<int64_t>(offset) + kWordBytes;
+    while (end - i >= span + kStepBytes - kWordBytes) {
+        const Word candidates = ZeroBytes(ends(i)) | ZeroBytes(ends(i + kWordBytes)) |
+                                ZeroBytes(ends(i + 2 * kWordBytes)) |
+                                ZeroBytes(ends(i + 3 * kWordBytes));
+        if (candidates) {
+            for (int32_t k = 0; k < kStepBytes; k += kWordBytes) {
+                const Word flags = matches(i + k);
+                if (flags)
+                    return i + k + FirstFlagged(flags);
+            }
+        }
+        i += kStepBytes;
+    }
     while (end - i >= span) {
-        const uint64_t mask = EqualMask(LoadWord(bytes + i), kLf) &
-                              EqualMask(LoadWord(bytes + i + 1), kHyphen) &
-                              EqualMask(LoadWord(bytes + i + 2), kHyphen) &
-                              EqualMask(LoadWord(bytes + i + offset), value);
-        if (mask)
-            return i + FirstFlagged(mask);
-        i += 8;
+        const Word flags = matches(i);
+        if (flags)
+            return i + FirstFlagged(flags);
+        i += kWordBytes;
     }
     return LineFeedDashDashTail(bytes, i, end, offset, value);
 }
