@@ -63,6 +63,8 @@ bool VariantToText(const VARIANT& value, std::wstring& text);
 bool VariantToLong(const VARIANT& value, long& number);
 // A BSTR variant of text; false when out of memory.
 HRESULT TextToVariant(const std::wstring& text, VARIANT* result);
+// The text of a BSTR argument (a null BSTR is empty text).
+std::wstring BstrText(BSTR text);
 
 template <class Interface> class AspObject : public Interface
 {

@@ -5,11 +5,13 @@
 // a script error replaces what is still buffered with a 500 error page.
 #include "asp/PageRun.h"
 
+#include "asp/CodePageText.h"
+#include "asp/FileAccess.h"
 #include "asp/HostObjects.h"
 #include "asp/PageState.h"
+#include "asp/PhysicalPath.h"
 #include "asp/ScriptError.h"
 #include "asp/SiteState.h"
-#include "asp/TextCoding.h"
 
 #include "util/ComPtr.h"
 
