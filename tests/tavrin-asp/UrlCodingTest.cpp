@@ -26,6 +26,38 @@ TEST(UrlCoding, HtmlEncodeWritesEntitiesAndLatin1Numbers)
               HtmlEncode(L"<a href=\"x\">&'\xA0\xE9\xFF\x100"));
 }
 
+TEST(UrlCoding, HtmlEncodeBytesLeavesOtherBytesAlone)
+{
+    EXPECT_EQ("/a?x=&lt;i&gt;&amp;y=&quot;q&quot;'\xC3\xA9\x01",
+              HtmlEncodeBytes("/a?x=<i>&y=\"q\"'\xC3\xA9\x01"));
+}
+
+TEST(UrlCoding, PairsPastTheLimitAreNotHandedOver)
+{
+    const struct
+    {
+        const char* text;
+        size_t limit;
+        bool withinLimit;
+        size_t handed;
+    } rows[] = {
+        {"a=1&b=2&c=3", 3, true, 3},
+        {"a=1&b=2&c=3", 2, false, 2},
+        {"a=1&&b=2&", 2, true, 2}, // empty segments are no pairs
+        {"a&a&a", 2, false, 2},    // repeats count
+        {"", 0, true, 0},
+        {"a", 0, false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.text) + " limit " + std::to_string(row.limit));
+        size_t handed = 0;
+        EXPECT_EQ(row.withinLimit,
+                  ForEachUrlEncodedPair(row.text, row.limit,
+                                        [&handed](std::string, std::string) { ++handed; }));
+        EXPECT_EQ(row.handed, handed);
+    }
+}
+
 TEST(UrlCoding, FormPairsInOrderWithRepeats)
 {
     const NameValueList expected = {{"a", "1"}, {"b", "x y"}, {"a", "2"},

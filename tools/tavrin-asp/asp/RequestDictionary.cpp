@@ -113,7 +113,7 @@ private:
 class RequestDictionary : public AspObject<IRequestDictionary>
 {
 public:
-    explicit RequestDictionary(DictionaryContent content)
+    explicit RequestDictionary(std::shared_ptr<const DictionaryContent> content)
         : AspObject(IID_IRequestDictionary, kDictionaryMembers, std::size(kDictionaryMembers),
                     L"Request object"),
           m_content(std::move(content))
@@ -125,7 +125,7 @@ public:
             return E_POINTER;
         VariantInit(result);
         if (key.vt == VT_EMPTY || (key.vt == VT_ERROR && key.scode == DISP_E_PARAMNOTFOUND))
-            return TextToVariant(m_content.whole, result);
+            return TextToVariant(WidenBytes(m_content->whole, m_content->wholeCodePage), result);
         const DictionaryItem* item = FindItem(key);
         if (!item && IsNumber(key))
             return Fail(E_INVALIDARG, L"The index is out of range.");
@@ -137,7 +137,8 @@ public:
     STDMETHODIMP get__NewEnum(IUnknown** enumerator) override
     {
         std::vector<std::wstring> names;
-        for (const DictionaryItem& item : m_content.items)
+        names.reserve(m_content->Items().size());
+        for (const DictionaryItem& item : m_content->Items())
             names.push_back(item.name);
         return CreateTextEnum(std::move(names), enumerator);
     }
@@ -145,7 +146,7 @@ public:
     {
         if (!count)
             return E_POINTER;
-        *count = static_cast<int>(m_content.items.size());
+        *count = static_cast<int>(m_content->Items().size());
         return S_OK;
     }
     STDMETHODIMP get_Key(VARIANT key, VARIANT* result) override
@@ -191,15 +192,15 @@ private:
         long number = 0;
         if (IsNumber(key)) {
             if (!VariantToLong(key, number) || number < 1 ||
-                static_cast<size_t>(number) > m_content.items.size())
+                static_cast<size_t>(number) > m_content->Items().size())
                 return nullptr;
-            return &m_content.items[static_cast<size_t>(number) - 1];
+            return &m_content->Items()[static_cast<size_t>(number) - 1];
         }
         std::wstring name;
-        return VariantToText(key, name) ? m_content.Find(name) : nullptr;
+        return VariantToText(key, name) ? m_content->Find(name) : nullptr;
     }
 
-    DictionaryContent m_content;
+    std::shared_ptr<const DictionaryContent> m_content;
 };
 
 class TextEnum : public IEnumVARIANT
@@ -269,24 +270,37 @@ private:
 
 } // namespace
 
-void DictionaryContent::Add(const std::wstring& name, const std::wstring& value)
+namespace {
+
+// The key of a name in the index: its upper case by the invariant rules,
+// one UTF-16 unit at a time, so that names equal in any letter case share
+// one key.
+std::wstring IndexKey(const std::wstring& name)
 {
-    for (DictionaryItem& item : items) {
-        if (lstrcmpiW(item.name.c_str(), name.c_str()) == 0) {
-            item.values.push_back(value);
-            return;
-        }
+    std::wstring key(name);
+    if (key.empty())
+        return key;
+    const int length = static_cast<int>(key.size());
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(), length, key.data(), length);
+    return key;
+}
+
+} // namespace
+
+void DictionaryContent::Add(std::wstring name, std::wstring value)
+{
+    const auto [found, added] = m_index.try_emplace(IndexKey(name), m_items.size());
+    if (!added) {
+        m_items[found->second].values.push_back(std::move(value));
+        return;
     }
-    items.push_back(DictionaryItem{name, {value}});
+    m_items.push_back(DictionaryItem{std::move(name), {std::move(value)}});
 }
 
 const DictionaryItem* DictionaryContent::Find(const std::wstring& name) const
 {
-    for (const DictionaryItem& item : items) {
-        if (lstrcmpiW(item.name.c_str(), name.c_str()) == 0)
-            return &item;
-    }
-    return nullptr;
+    const auto found = m_index.find(IndexKey(name));
+    return found == m_index.end() ? nullptr : &m_items[found->second];
 }
 
 DictionaryContent ContentOf(const NameValueList& pairs, unsigned codePage)
@@ -297,7 +311,16 @@ DictionaryContent ContentOf(const NameValueList& pairs, unsigned codePage)
     return content;
 }
 
-HRESULT CreateRequestDictionary(DictionaryContent content, IRequestDictionary** dictionary)
+bool FormContentOf(std::string_view body, unsigned codePage, DictionaryContent& content)
+{
+    return ForEachUrlEncodedPair(
+        body, kMaxFormFields, [&content, codePage](std::string name, std::string value) {
+            content.Add(WidenBytes(name, codePage), WidenBytes(value, codePage));
+        });
+}
+
+HRESULT CreateRequestDictionary(std::shared_ptr<const DictionaryContent> content,
+                                IRequestDictionary** dictionary)
 {
     if (!dictionary)
         return E_POINTER;

@@ -72,7 +72,7 @@ public:
     STDMETHODIMP get_QueryString(IRequestDictionary** result) override
     {
         RETURN_IF_FAILED(CheckOpen());
-        return CreateRequestDictionary(QueryString(), result);
+        return CreateRequestDictionary(std::make_shared<DictionaryContent>(QueryString()), result);
     }
     STDMETHODIMP get_Form(IRequestDictionary** result) override
     {
@@ -83,16 +83,17 @@ public:
     STDMETHODIMP get_ServerVariables(IRequestDictionary** result) override
     {
         RETURN_IF_FAILED(CheckOpen());
-        return CreateRequestDictionary(ServerVariables(), result);
+        return CreateRequestDictionary(std::make_shared<DictionaryContent>(ServerVariables()),
+                                       result);
     }
     STDMETHODIMP get_ClientCertificate(IRequestDictionary** result) override
     {
-        return CreateRequestDictionary(DictionaryContent(), result);
+        return CreateRequestDictionary(std::make_shared<DictionaryContent>(), result);
     }
     STDMETHODIMP get_Cookies(IRequestDictionary** result) override
     {
         RETURN_IF_FAILED(CheckOpen());
-        return CreateRequestDictionary(Cookies(), result);
+        return CreateRequestDictionary(std::make_shared<DictionaryContent>(Cookies()), result);
     }
     STDMETHODIMP get_TotalBytes(__LONG32* total) override
     {
@@ -214,7 +215,7 @@ private:
         DictionaryContent query = QueryString(), cookies = Cookies(), variables;
         if (!(item = query.Find(name))) {
             RETURN_IF_FAILED(LoadForm());
-            item = m_form.Find(name);
+            item = m_form->Find(name);
         }
         if (!item)
             item = cookies.Find(name);
@@ -229,7 +230,8 @@ private:
     {
         const std::string& query = m_state->request.head->query;
         DictionaryContent content = ContentOf(ParseUrlEncoded(query), m_state->codePage);
-        content.whole = WidenBytes(query, m_state->codePage);
+        content.whole = query;
+        content.wholeCodePage = m_state->codePage;
         return content;
     }
 
@@ -243,22 +245,35 @@ private:
     DictionaryContent ServerVariables() const;
 
     // Reads the rest of the body once and parses it when it is
-    // application/x-www-form-urlencoded.
+    // application/x-www-form-urlencoded. A form of too many fields fails
+    // every use of the collection, not only the first.
     HRESULT LoadForm()
     {
         RETURN_IF_FAILED(CheckOpen());
         if (m_state->bodyUse == BodyUse::BinaryRead)
             return Fail(E_FAIL, kFormAfterBinaryRead);
+        if (m_formTooLarge)
+            return FailTooManyFields();
         if (m_state->bodyUse == BodyUse::Form)
             return S_OK;
         m_state->bodyUse = BodyUse::Form;
-        std::string body;
-        RETURN_IF_FAILED(ReadBody(m_state->bodyLeft, body));
+        auto form = std::make_shared<DictionaryContent>();
+        RETURN_IF_FAILED(ReadBody(m_state->bodyLeft, form->whole));
+        form->wholeCodePage = m_state->codePage;
         const std::string* type = RequestHeader(m_state->request, "Content-Type");
-        if (type && StartsWithNoCase(*type, "application/x-www-form-urlencoded"))
-            m_form = ContentOf(ParseUrlEncoded(body), m_state->codePage);
-        m_form.whole = WidenBytes(body, m_state->codePage);
+        if (type && StartsWithNoCase(*type, "application/x-www-form-urlencoded") &&
+            !FormContentOf(form->whole, m_state->codePage, *form)) {
+            m_formTooLarge = true;
+            return FailTooManyFields();
+        }
+        m_form = std::move(form);
         return S_OK;
+    }
+
+    HRESULT FailTooManyFields()
+    {
+        return Fail(E_FAIL, L"Request.Form: the form has more than " +
+                                std::to_wstring(kMaxFormFields) + L" fields.");
     }
 
     // Up to count bytes of the body; fewer only at its end.
@@ -321,7 +336,8 @@ private:
     }
 
     std::shared_ptr<PageState> m_state;
-    DictionaryContent m_form;
+    std::shared_ptr<const DictionaryContent> m_form = std::make_shared<DictionaryContent>();
+    bool m_formTooLarge = false;
 };
 
 DictionaryContent RequestObject::ServerVariables() const

@@ -4,6 +4,8 @@
 // keep them.
 #include "core/UrlCoding.h"
 
+#include <cstdint>
+
 namespace {
 
 int HexValue(char c)
@@ -31,14 +33,15 @@ std::string_view TrimSpaces(std::string_view text)
     return text;
 }
 
-// Calls onPart for each non-empty piece of text between separators.
+// Calls onPart for each non-empty piece of text between separators, until
+// it returns false.
 template <typename OnPart> void ForEachPart(std::string_view text, char separator, OnPart onPart)
 {
     while (!text.empty()) {
         const size_t end = text.find(separator);
         const std::string_view part = text.substr(0, end);
-        if (!part.empty())
-            onPart(part);
+        if (!part.empty() && !onPart(part))
+            return;
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
@@ -117,17 +120,59 @@ std::wstring HtmlEncode(std::wstring_view text)
     return encoded;
 }
 
+std::string HtmlEncodeBytes(std::string_view bytes)
+{
+    std::string encoded;
+    encoded.reserve(bytes.size());
+    for (char c : bytes) {
+        switch (c) {
+        case '<':
+            encoded += "&lt;";
+            break;
+        case '>':
+            encoded += "&gt;";
+            break;
+        case '&':
+            encoded += "&amp;";
+            break;
+        case '"':
+            encoded += "&quot;";
+            break;
+        default:
+            encoded += c;
+        }
+    }
+    return encoded;
+}
+
 // Names and values are both decoded with '+' as a space. A segment that is
 // only "=" yields an empty name, which the host's collections may ignore.
-NameValueList ParseUrlEncoded(std::string_view text)
+bool ForEachUrlEncodedPair(std::string_view text, size_t limit,
+                           const std::function<void(std::string, std::string)>& take)
 {
-    NameValueList pairs;
-    ForEachPart(text, '&', [&pairs](std::string_view part) {
+    size_t count = 0;
+    bool withinLimit = true;
+    ForEachPart(text, '&', [&](std::string_view part) {
+        if (count == limit) {
+            withinLimit = false;
+            return false;
+        }
+        ++count;
         const size_t equals = part.find('=');
         const std::string_view name = part.substr(0, equals);
         const std::string_view value =
             equals == std::string_view::npos ? std::string_view() : part.substr(equals + 1);
-        pairs.emplace_back(UrlDecode(name, true), UrlDecode(value, true));
+        take(UrlDecode(name, true), UrlDecode(value, true));
+        return true;
+    });
+    return withinLimit;
+}
+
+NameValueList ParseUrlEncoded(std::string_view text)
+{
+    NameValueList pairs;
+    ForEachUrlEncodedPair(text, SIZE_MAX, [&pairs](std::string name, std::string value) {
+        pairs.emplace_back(std::move(name), std::move(value));
     });
     return pairs;
 }
@@ -141,13 +186,14 @@ NameValueList ParseCookieHeader(std::string_view header)
     ForEachPart(header, ';', [&pairs](std::string_view part) {
         part = TrimSpaces(part);
         if (part.empty())
-            return;
+            return true;
         const size_t equals = part.find('=');
         const std::string_view name = TrimSpaces(part.substr(0, equals));
         const std::string_view value = equals == std::string_view::npos
                                            ? std::string_view()
                                            : TrimSpaces(part.substr(equals + 1));
         pairs.emplace_back(std::string(name), UrlDecode(value, true));
+        return true;
     });
     return pairs;
 }

@@ -3,6 +3,8 @@
 // with the page's code page. Platform-neutral.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,9 +21,17 @@ std::string UrlEncode(std::string_view bytes);
 // Server.HTMLEncode over UTF-16 text: < > & " become entities; characters
 // 0xA0-0xFF become &#N; as IIS writes them.
 std::wstring HtmlEncode(std::wstring_view text);
+// The same four entities over bytes; every other byte (UTF-8 included) stays
+// as it is, for text that a generated page embeds.
+std::string HtmlEncodeBytes(std::string_view bytes);
 // "a=1&b=x+y&a=2" (a query string or an application/x-www-form-urlencoded
 // body): decoded pairs in order; a name without '=' gets an empty value;
 // empty segments are skipped.
 NameValueList ParseUrlEncoded(std::string_view text);
+// The same pairs handed to take one at a time, so that a caller keeps only
+// its own form of them. At most limit pairs: false, after the first limit
+// were handed over, when the text holds more.
+bool ForEachUrlEncodedPair(std::string_view text, size_t limit,
+                           const std::function<void(std::string, std::string)>& take);
 // A Cookie header "a=1; b=2": pairs in order, values URL-decoded.
 NameValueList ParseCookieHeader(std::string_view header);
