@@ -74,9 +74,35 @@ TEST(RequestPath, ContentTypeByExtensionInAnyCase)
     EXPECT_EQ("image/jpeg", ContentTypeFor("p.Jpeg"));
     EXPECT_EQ("font/woff2", ContentTypeFor("f.woff2"));
     EXPECT_EQ("text/javascript", ContentTypeFor("m.mjs"));
-    EXPECT_EQ("application/octet-stream", ContentTypeFor("x.html/README"));
-    EXPECT_EQ("application/octet-stream", ContentTypeFor("archive.tar"));
-    EXPECT_EQ("application/octet-stream", ContentTypeFor("html"));
+}
+
+// Files of these names are never sent: they hold source (includes, the
+// application file, configuration) or are of no known type.
+TEST(RequestPath, NoContentTypeForSourceAndUnknownFiles)
+{
+    for (const char* name :
+         {"inc/safe-save.inc", "INC/X.INC", "global.asa", "GLOBAL.ASA", "web.config", "Web.Config",
+          "page.aspx", "x.html/README", "archive.tar", "html", "a.", "data.bin"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ("", ContentTypeFor(name));
+    }
+}
+
+TEST(RequestPath, HiddenSegmentAnywhereInThePath)
+{
+    const struct
+    {
+        const char* relative;
+        bool hidden;
+    } rows[] = {
+        {".git/config", true},  {"a/.env", true},       {"a/.b/c.txt", true},
+        {".hidden.html", true}, {"a/b.c/d.txt", false}, {"", false},
+        {"sub/", false},        {"x..y/z", false},      {"a/b./c", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.relative);
+        EXPECT_EQ(row.hidden, HasHiddenSegment(row.relative));
+    }
 }
 
 } // namespace

@@ -136,6 +136,47 @@ status_of() {
   curl -s -o /dev/null -w '%{http_code}' --path-as-is "$@"
 }
 
+# The served folder's server: the supervised child process of this port.
+server_pid() {
+  local cmdline p
+  for p in /proc/[0-9]*; do
+    cmdline=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
+    if [[ $cmdline == *tavrin-asp.exe\ serve*"--port $port "*--supervised* ]]; then
+      echo "${p#/proc/}"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# kib FIELD PID: a size from /proc/PID/status (VmRSS, VmHWM) in KiB.
+kib() {
+  awk -v field="$1:" '$1 == field { print $2 }' "/proc/$2/status"
+}
+
+# post_form LABEL FILE BOUND_KIB: posts FILE as a form to form.asp and sets
+# $status and $page; fails when the server's resident size grows by more
+# than BOUND_KIB above where it was before the request.
+post_form() {
+  local pid before peak
+  pid=$(server_pid) || fail "$1: expected to find the server process of port $port"
+  before=$(kib VmRSS "$pid")
+  # Restarts the kernel's peak count (VmHWM) from the current size.
+  echo 5 >"/proc/$pid/clear_refs" || fail "$1: cannot reset the peak size of process $pid"
+  fetch --max-time 60 -H "Content-Type: application/x-www-form-urlencoded" \
+    --data-binary "@$2" "$base/form.asp"
+  peak=$(kib VmHWM "$pid")
+  if ((peak - before > $3)); then
+    fail "$1: expected the server to grow by at most $3 KiB, saw $((peak - before)) KiB"
+  fi
+}
+
+# short_name DIR NAME: the 8.3 alias that the file system gives NAME in DIR.
+short_name() {
+  "$WINE" cmd /c dir /a /x "$(winpath "$1")" </dev/null 2>/dev/null | tr -d '\r' |
+    awk -v long="$2" '$NF == long && $(NF - 1) ~ /~/ { print $(NF - 1) }'
+}
+
 saved=$state/saved/$name
 mkdir -p "$saved"
 # Where save.asp saves, as curl arguments.
@@ -267,6 +308,71 @@ engine_abort_costs_one_request)
     sleep 0.2
   done
   expect_contains "request after the abort" "hello w" "$answer"
+  ;;
+form_of_many_names_is_parsed_in_bounds)
+  # 30 MB forms: the most names the host parses, each with a long value,
+  # and a flood of distinct names past that limit. Parsing costs at most
+  # three times the body beside it (the body, and its names and values as
+  # UTF-16), and the flood is refused before it costs anything per name.
+  awk 'BEGIN { v = sprintf("%2980s", ""); gsub(/ /, "v", v)
+               for (i = 0; i < 10000; i++) printf "%sf%d=%s", (i ? "&" : ""), i, v }' >"$saved.at-limit"
+  post_form "form at the limit" "$saved.at-limit" $((4 * 30000))
+  expect_equal "form at the limit: status" 200 "$status"
+  expect_equal "form at the limit: page" "fields 10000" "$page"
+  seq 0 4000000 | sed 's/^/a/' | paste -sd '&' | head -c 30000000 >"$saved.flood"
+  post_form "flood of names" "$saved.flood" $((2 * 30000))
+  expect_equal "flood of names: status" 500 "$status"
+  expect_contains "flood of names: page" "more than 10000 fields" "$page"
+  ;;
+hidden_and_unknown_files_are_not_found)
+  # Includes, configuration and dot-files hold source; only types with a
+  # content type are sent, in any letter case of their names and by their
+  # 8.3 aliases (which can have another extension: page.aspx's ends .ASP).
+  mkdir -p "$state/site/.git"
+  echo "git config source" >"$state/site/.git/config"
+  echo "hidden page source" >"$state/site/.hidden.html"
+  echo "unknown type" >"$state/site/data.bin"
+  echo "no type" >"$state/site/notes"
+  echo '<% Response.Write "FAIL: page.aspx ran" %>' >"$state/site/page.aspx"
+  aliases=()
+  for long in .git .hidden.html page.aspx web.config; do
+    alias=$(short_name "$state/site" "$long")
+    [[ -n $alias ]] || fail "expected Wine to give $long an 8.3 alias, saw none"
+    aliases+=("/$alias")
+  done
+  aliases[0]+=/config
+  paths=(
+    "${aliases[@]}"
+    /inc/broken.inc
+    /INC/Broken.INC
+    /global.asa
+    /GLOBAL.ASA
+    /web.config
+    /Web.CONFIG
+    /.git/config
+    /.GIT/CONFIG
+    /.hidden.html
+    /data.bin
+    /notes
+  )
+  for path in "${paths[@]}"; do
+    expect_equal "status of $path" 404 "$(status_of "$base$path")"
+  done
+  expect_equal "a known type beside them" "static text" "$(curl -s "$base/HELLO.TXT")"
+  ;;
+folder_redirect_encodes_the_request)
+  # The request's bytes are links and text in the redirect's page, not markup.
+  exec 3<>"/dev/tcp/127.0.0.1/$port" || fail "cannot connect to port $port"
+  printf 'GET /inc?a=<i>&b="q" HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nConnection: close\r\n\r\n' \
+    "$port" >&3
+  response=$(tr -d '\r' <&3)
+  exec 3<&-
+  expect_line "status" '^HTTP/1.1 301 ' "$response"
+  body=${response#*$'\n\n'}
+  expect_contains "page" '/inc/?a=&lt;i&gt;&amp;b=&quot;q&quot;' "$body"
+  if [[ $body == *"<i>"* ]]; then
+    fail "page: expected no raw '<i>', saw '$body'"
+  fi
   ;;
 *)
   fail "unknown check $name"

@@ -137,8 +137,22 @@ bool MapRequestPath(std::string_view encodedPath, std::string& relative)
     return true;
 }
 
-// The types carry no charset parameter: static files are sent as they are
-// stored, and the browser is left to sniff or use the page's own meta tag.
+bool HasHiddenSegment(std::string_view relative)
+{
+    for (size_t start = 0; start < relative.size();) {
+        if (relative[start] == '.')
+            return true;
+        const size_t slash = relative.find('/', start);
+        if (slash == std::string_view::npos)
+            break;
+        start = slash + 1;
+    }
+    return false;
+}
+
+// Only the listed types are served. The types carry no charset parameter:
+// static files are sent as they are stored, and the browser is left to sniff
+// or use the page's own meta tag.
 std::string ContentTypeFor(std::string_view fileName)
 {
     const size_t slash = fileName.find_last_of("/\\");
@@ -146,7 +160,7 @@ std::string ContentTypeFor(std::string_view fileName)
         slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos)
-        return "application/octet-stream";
+        return std::string();
     const std::string extension = AsciiLower(name.substr(dot + 1));
     static const struct
     {
@@ -165,5 +179,5 @@ std::string ContentTypeFor(std::string_view fileName)
         if (extension == entry.extension)
             return entry.type;
     }
-    return "application/octet-stream";
+    return std::string();
 }

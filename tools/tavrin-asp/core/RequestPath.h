@@ -1,5 +1,6 @@
 // Maps a request path to a file under the served folder, refusing every
-// path that could leave it, and names the content type of static files.
+// path that could leave it, and decides which files are served as static
+// files and under what content type.
 // Platform-neutral: the result is a relative path with '/' separators that
 // the host joins to its folder.
 #pragma once
@@ -20,6 +21,13 @@
 // after decoding; '+' stays a plus. relative is "" whenever false.
 bool MapRequestPath(std::string_view encodedPath, std::string& relative);
 
+// True when a segment of the '/'-separated path begins with '.': such
+// names (.git, .env, .htaccess) hold the private files of a tool or a site,
+// which are neither pages nor static files.
+bool HasHiddenSegment(std::string_view relative);
+
 // The Content-Type of a static file by its extension in any letter case
-// (".html" -> "text/html", ...); "application/octet-stream" when unknown.
+// (".html" -> "text/html", ...); "" when the type is unknown, and such a
+// file is not served: include files, the application file, configuration
+// and anything else whose source a site keeps to itself.
 std::string ContentTypeFor(std::string_view fileName);

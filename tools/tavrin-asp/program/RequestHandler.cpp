@@ -3,9 +3,11 @@
 
 #include "asp/CodePageText.h"
 #include "core/RequestPath.h"
+#include "core/UrlCoding.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -39,9 +41,55 @@ enum class Resolved
     FolderWithoutSlash, // answered with a redirect to the folder's URL with '/'
 };
 
+// The last `segments` names of path as the file system keeps them (long
+// names, '/'-separated, UTF-8), so that a request that names a file by its
+// 8.3 alias is judged by the file's real name; false when it is not there.
+bool RealRelativePath(const std::wstring& path, size_t segments, std::string& real)
+{
+    // One call when the long path is at most MAX_PATH longer; a second with
+    // the size the first asked for.
+    std::wstring longPath(path.size() + MAX_PATH, L'\0');
+    DWORD length =
+        GetLongPathNameW(path.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+    if (length >= longPath.size()) {
+        longPath.resize(length);
+        length = GetLongPathNameW(path.c_str(), longPath.data(), length);
+    }
+    if (length == 0 || length >= longPath.size())
+        return false;
+    longPath.resize(length);
+    while (!longPath.empty() && longPath.back() == L'\\')
+        longPath.pop_back();
+    size_t start = longPath.size();
+    for (size_t taken = 0; taken < segments; ++taken) {
+        const size_t separator = longPath.rfind(L'\\', start - 1);
+        if (separator == std::wstring::npos || separator == 0)
+            return false;
+        start = separator;
+    }
+    std::wstring tail = segments == 0 ? std::wstring() : longPath.substr(start + 1);
+    for (wchar_t& c : tail)
+        if (c == L'\\')
+            c = L'/';
+    real = NarrowText(tail, CP_UTF8);
+    return true;
+}
+
+size_t SegmentCount(const std::string& relative)
+{
+    if (relative.empty())
+        return 0;
+    const size_t slashes = static_cast<size_t>(std::count(relative.begin(), relative.end(), '/'));
+    return relative.back() == '/' ? slashes : slashes + 1;
+}
+
 // Resolves a request path to a file under the root: a folder serves its
-// index.asp or index.html. virtualPath becomes the decoded path of the file.
-Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::wstring& file)
+// index.asp or index.html. virtualPath becomes the decoded path of the file,
+// realName its path below the root as the file system names it. A hidden
+// file or folder (a name that begins with '.') is missing, by whatever
+// name the request reached it.
+Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::wstring& file,
+                     std::string& realName)
 {
     std::string relative;
     if (!MapRequestPath(virtualPath, relative))
@@ -50,6 +98,8 @@ Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::ws
     for (wchar_t& c : path)
         if (c == L'/')
             c = L'\\';
+    if (!RealRelativePath(path, SegmentCount(relative), realName) || HasHiddenSegment(realName))
+        return Resolved::Missing;
     if (!IsFolder(path)) {
         virtualPath = "/" + relative;
         file = path;
@@ -64,17 +114,20 @@ Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::ws
         path += L'\\';
     if (virtualPath.back() != '/')
         virtualPath += '/';
+    if (!realName.empty())
+        realName += '/';
     for (const char* index : {"index.asp", "index.html"}) {
         if (IsFile(path + WidenBytes(index, CP_UTF8))) {
             file = path + WidenBytes(index, CP_UTF8);
             virtualPath += index;
+            realName += index;
             return Resolved::File;
         }
     }
     return Resolved::Missing;
 }
 
-bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& virtualPath,
+bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& contentType,
                     bool headOnly, bool keepAlive, uint64_t& sent)
 {
     HandleHolder file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -82,7 +135,7 @@ bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& 
     LARGE_INTEGER size;
     if (!file || !GetFileSizeEx(file.Get(), &size))
         return false;
-    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + ContentTypeFor(virtualPath) +
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + contentType +
                              "\r\nContent-Length: " + std::to_string(size.QuadPart) +
                              (keepAlive ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
     if (!SendAll(socket, head.data(), head.size()))
@@ -187,16 +240,17 @@ bool ServeRequest(Job& job, HandlerContext& context)
     }
     std::string virtualPath = job.head.path;
     std::wstring file;
+    std::string realName;
     const bool bodyless = framing.contentLength == 0;
-    switch (ResolveFile(context.options.root, virtualPath, file)) {
+    switch (ResolveFile(context.options.root, virtualPath, file, realName)) {
     case Resolved::Missing:
         return answer(404, "The page cannot be found.", framing.keepAlive && bodyless);
     case Resolved::FolderWithoutSlash: {
         const std::string location =
             job.head.path + "/" + (job.head.query.empty() ? "" : "?" + job.head.query);
         const std::string response =
-            SimpleResponse(301, "The folder is at " + location + ".", framing.keepAlive && bodyless,
-                           "Location: " + location + "\r\n");
+            SimpleResponse(301, "The folder is at " + HtmlEncodeBytes(location) + ".",
+                           framing.keepAlive && bodyless, "Location: " + location + "\r\n");
         entry.status = 301;
         entry.responseBytes =
             SendAll(socket, response.data(), response.size()) ? response.size() : 0;
@@ -205,12 +259,15 @@ bool ServeRequest(Job& job, HandlerContext& context)
     case Resolved::File:
         break;
     }
-    if (!EndsWithInsensitive(virtualPath, ".asp")) {
+    if (!EndsWithInsensitive(realName, ".asp")) {
+        const std::string type = ContentTypeFor(realName);
+        if (type.empty())
+            return answer(404, "The page cannot be found.", framing.keepAlive && bodyless);
         if (job.head.method == "POST")
             return answer(405, "Static files take GET and HEAD only.",
                           framing.keepAlive && bodyless);
         entry.status = 200;
-        const bool sent = SendStaticFile(socket, file, virtualPath, job.head.method == "HEAD",
+        const bool sent = SendStaticFile(socket, file, type, job.head.method == "HEAD",
                                          framing.keepAlive && bodyless, entry.responseBytes);
         return finish(sent && framing.keepAlive && bodyless);
     }
