@@ -7,6 +7,8 @@
 #include "asp/CodePageText.h"
 #include "asp/HostObjects.h"
 
+#include "core/UrlCoding.h"
+
 #include "util/ErrorMacros.h"
 #include "util/SafeArrayHolder.h"
 #include "util/VariantHolder.h"
@@ -76,6 +78,26 @@ const MemberName kCookieMembers[] = {{L"Item", kCookieItem},     {L"Expires", kC
 
 const wchar_t kHeadersSent[] = L"The HTTP headers are already written to the client.";
 
+// Every value a page gives for the response head goes through here: a CR or
+// LF would end the header line and let the page's text (often a client's
+// text) start headers or a response of its own; other control characters
+// break the head for clients as well. A tab is the one allowed.
+bool IsHeadText(std::wstring_view text)
+{
+    for (wchar_t c : text) {
+        if ((c < 0x20 && c != L'\t') || c == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// The description of a value that IsHeadText refused, naming the property.
+std::wstring HeadTextRefusal(const wchar_t* property)
+{
+    return std::wstring(property) + L": the value holds a line break or another control "
+                                    L"character, which a response head cannot carry.";
+}
+
 // An HTTP date of an automation date (taken as UTC).
 std::wstring HttpDateOf(DATE date)
 {
@@ -129,13 +151,19 @@ public:
     STDMETHODIMP put_Domain(BSTR domain) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_cookie->domain = BstrText(domain);
+        std::wstring text = BstrText(domain);
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Cookies: Domain"));
+        m_cookie->domain = std::move(text);
         return S_OK;
     }
     STDMETHODIMP put_Path(BSTR path) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_cookie->path = BstrText(path);
+        std::wstring text = BstrText(path);
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Cookies: Path"));
+        m_cookie->path = std::move(text);
         return S_OK;
     }
     STDMETHODIMP put_Secure(VARIANT_BOOL secure) override
@@ -229,7 +257,10 @@ public:
     STDMETHODIMP put_ContentType(BSTR type) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_state->contentType = BstrText(type);
+        std::wstring text = BstrText(type);
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.ContentType"));
+        m_state->contentType = std::move(text);
         return S_OK;
     }
     STDMETHODIMP get_Expires(VARIANT* minutes) override
@@ -260,7 +291,10 @@ public:
     STDMETHODIMP put_Status(BSTR status) override
     {
         RETURN_IF_FAILED(CheckHead());
-        const std::string line = NarrowText(BstrText(status), CP_ACP);
+        const std::wstring text = BstrText(status);
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Status"));
+        const std::string line = NarrowText(text, CP_ACP);
         const int code = atoi(line.c_str());
         if (code < 100 || code > 999)
             return Fail(E_INVALIDARG, L"Response.Status must start with a three-digit code.");
@@ -273,9 +307,11 @@ public:
     {
         RETURN_IF_FAILED(CheckHead());
         const std::wstring header = BstrText(name), text = BstrText(value);
-        if (header.empty() || header.find_first_of(L":\r\n") != std::wstring::npos ||
-            text.find_first_of(L"\r\n") != std::wstring::npos)
-            return Fail(E_INVALIDARG, L"AddHeader: the name or the value is not a valid header.");
+        if (header.empty() || header.find_first_of(L": \t") != std::wstring::npos ||
+            !IsHeadText(header))
+            return Fail(E_INVALIDARG, L"Response.AddHeader: the name is not a valid header name.");
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.AddHeader"));
         m_state->headers.emplace_back(header, text);
         return S_OK;
     }
@@ -332,15 +368,15 @@ public:
     {
         RETURN_IF_FAILED(CheckHead());
         const std::wstring target = BstrText(url);
-        if (target.find_first_of(L"\r\n") != std::wstring::npos)
-            return Fail(E_INVALIDARG, L"Response.Redirect: the URL holds a line break.");
+        if (!IsHeadText(target))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Redirect"));
         m_state->Clear();
         m_state->status = 302;
         m_state->statusLine = "302 Object moved";
         m_state->headers.emplace_back(L"Location", target);
         m_state->WriteText(L"<head><title>Object moved</title></head><body><h1>Object Moved</h1>"
                            L"This object may be found <a HREF=\"" +
-                           target + L"\">here</a>.</body>\r\n");
+                           HtmlEncode(target) + L"\">here</a>.</body>\r\n");
         m_state->ended = true;
         return kPageEndStatus;
     }
@@ -375,7 +411,10 @@ public:
     STDMETHODIMP put_CharSet(BSTR charset) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_state->charset = BstrText(charset);
+        std::wstring text = BstrText(charset);
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Charset"));
+        m_state->charset = std::move(text);
         return S_OK;
     }
     STDMETHODIMP Pics(BSTR) override { return E_NOTIMPL; }
@@ -386,7 +425,10 @@ public:
     STDMETHODIMP put_CacheControl(BSTR value) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_state->cacheControl = BstrText(value);
+        std::wstring text = BstrText(value);
+        if (!IsHeadText(text))
+            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.CacheControl"));
+        m_state->cacheControl = std::move(text);
         return S_OK;
     }
 
@@ -460,7 +502,11 @@ HRESULT ResponseObject::Call(DISPID id, WORD, const CallArgs& args, VARIANT* res
             return Fail(DISP_E_BADPARAMCOUNT, L"Wrong arguments.");
         if (id == kAppendToLog)
             return S_OK;
-        BstrHolder n(SysAllocString(name.c_str())), v(SysAllocString(value.c_str()));
+        // By length: a NUL inside a value must reach the check, not end the value.
+        BstrHolder n(SysAllocStringLen(name.data(), static_cast<UINT>(name.size())));
+        BstrHolder v(SysAllocStringLen(value.data(), static_cast<UINT>(value.size())));
+        RETURN_IF_NULL_ALLOC(n.Get());
+        RETURN_IF_NULL_ALLOC(v.Get());
         return AddHeader(n.Get(), v.Get());
     }
     case kBinaryWrite:
@@ -481,7 +527,8 @@ HRESULT ResponseObject::Call(DISPID id, WORD, const CallArgs& args, VARIANT* res
         std::wstring url;
         if (!VariantToText(first, url))
             return Fail(DISP_E_TYPEMISMATCH, L"Response.Redirect needs a URL.");
-        BstrHolder text(SysAllocString(url.c_str()));
+        BstrHolder text(SysAllocStringLen(url.data(), static_cast<UINT>(url.size())));
+        RETURN_IF_NULL_ALLOC(text.Get());
         return Redirect(text.Get());
     }
     case kIsClientConnected:
