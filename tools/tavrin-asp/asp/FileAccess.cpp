@@ -1,4 +1,4 @@
-// Whole-file reads and modification stamps of files on disk.
+// Whole-file reads, modification stamps and identities of files on disk.
 #include "asp/FileAccess.h"
 
 #include "util/Handles.h"
@@ -31,4 +31,17 @@ uint64_t FileStamp(const std::wstring& path)
     return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
             data.ftLastWriteTime.dwLowDateTime) ^
            (uint64_t{data.nFileSizeLow} << 1);
+}
+
+bool IdentifyFile(const std::wstring& path, FileIdentity& identity)
+{
+    HandleHolder file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (file.Get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file.Get(), &information))
+        return false;
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index = uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    return true;
 }

@@ -6,6 +6,7 @@
 #include "asp/FileAccess.h"
 #include "asp/PhysicalPath.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 #include <windows.h>
@@ -13,6 +14,10 @@
 const char kSessionCookieName[] = "ASPSESSIONIDTAVRINAS";
 
 namespace {
+
+constexpr int64_t kSweepIntervalMs = 60 * 1000;
+// Below this many sessions a sweep waits for its minute.
+constexpr size_t kSweepMinimumCount = 1024;
 
 // 24 upper-case letters from the platform's random source.
 std::string NewCookieValue()
@@ -68,8 +73,12 @@ std::shared_ptr<SessionData> SiteState::NewSession()
     std::string cookie = NewCookieValue();
     session->cookieValue = WidenBytes(cookie, CP_ACP);
     std::lock_guard<std::mutex> hold(m_sessionLock);
-    for (auto it = m_sessions.begin(); it != m_sessions.end();)
-        it = Expired(*it->second, now) ? m_sessions.erase(it) : std::next(it);
+    if (now >= m_nextSweepTick || m_sessions.size() >= m_sweepAtCount) {
+        for (auto it = m_sessions.begin(); it != m_sessions.end();)
+            it = Expired(*it->second, now) ? m_sessions.erase(it) : std::next(it);
+        m_nextSweepTick = now + kSweepIntervalMs;
+        m_sweepAtCount = std::max<size_t>(2 * m_sessions.size(), kSweepMinimumCount);
+    }
     session->sessionId = ++m_nextSessionId + 123456000;
     m_sessions[cookie] = session;
     return session;
@@ -78,10 +87,12 @@ std::shared_ptr<SessionData> SiteState::NewSession()
 bool SiteState::GetPage(const std::wstring& root, const std::string& virtualPath,
                         std::shared_ptr<const CompiledPage>& page, PageCompileError& error)
 {
-    const std::wstring key = root + L"|" + WidenBytes(virtualPath, CP_UTF8);
-    {
+    std::wstring path;
+    FileIdentity identity;
+    const bool cached = PhysicalPath(root, virtualPath, path) && IdentifyFile(path, identity);
+    if (cached) {
         std::lock_guard<std::mutex> hold(m_pageLock);
-        auto found = m_pages.find(key);
+        auto found = m_pages.find(identity);
         if (found != m_pages.end() &&
             found->second.stamps == Stamps(root, found->second.page->files)) {
             page = found->second.page;
@@ -99,9 +110,11 @@ bool SiteState::GetPage(const std::wstring& root, const std::string& virtualPath
         page = compiled;
         return false;
     }
+    page = compiled;
+    if (!cached)
+        return true;
     CachedPage entry{compiled, Stamps(root, compiled->files)};
     std::lock_guard<std::mutex> hold(m_pageLock);
-    m_pages[key] = std::move(entry);
-    page = compiled;
+    m_pages[identity] = std::move(entry);
     return true;
 }

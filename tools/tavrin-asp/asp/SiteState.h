@@ -5,6 +5,7 @@
 // on another thread is not supported (the host does no marshalling).
 #pragma once
 
+#include "asp/FileAccess.h"
 #include "asp/PageRun.h"
 #include "asp/ValueStore.h"
 #include "core/PageCompiler.h"
@@ -35,12 +36,16 @@ public:
     // The live session of a cookie value, marked as used now; null when
     // there is none, it expired or was abandoned.
     std::shared_ptr<SessionData> FindSession(const std::string& cookieValue);
-    // A new session (and drops the sessions that expired).
+    // A new session. Expired sessions are dropped when their cookie comes
+    // back, and by a sweep that NewSession runs at most once a minute or when
+    // the count has doubled since the last sweep: O(1) per new session,
+    // amortised, however many sessions there are.
     std::shared_ptr<SessionData> NewSession();
 
     // The compiled page at virtualPath under root, compiled again when it or
-    // one of its includes changed. False with error set when it does not
-    // compile.
+    // one of its includes changed. Pages are kept by the identity of their
+    // file, so that every name of one file (letter case, 8.3 alias) shares
+    // one entry. False with error set when it does not compile.
     bool GetPage(const std::wstring& root, const std::string& virtualPath,
                  std::shared_ptr<const CompiledPage>& page, PageCompileError& error);
 
@@ -58,6 +63,8 @@ private:
     std::mutex m_sessionLock;
     std::map<std::string, std::shared_ptr<SessionData>> m_sessions;
     long m_nextSessionId = 0;
+    int64_t m_nextSweepTick = 0;
+    size_t m_sweepAtCount = 0;
     std::mutex m_pageLock;
-    std::map<std::wstring, CachedPage> m_pages; // by root + virtual path
+    std::map<FileIdentity, CachedPage> m_pages;
 };
