@@ -64,7 +64,7 @@ HRESULT ObjectToVariant(IUnknown* object, VARIANT* result)
 class StringList : public AspObject<IStringList>
 {
 public:
-    explicit StringList(std::vector<std::wstring> values)
+    explicit StringList(SharedValues values)
         : AspObject(IID_IStringList, kListMembers, std::size(kListMembers), L"Request object"),
           m_values(std::move(values))
     {}
@@ -75,29 +75,29 @@ public:
             return E_POINTER;
         VariantInit(result);
         if (index.vt == VT_EMPTY || (index.vt == VT_ERROR && index.scode == DISP_E_PARAMNOTFOUND)) {
-            if (m_values.empty())
+            if (m_values->empty())
                 return S_OK;
             std::wstring joined;
-            for (size_t i = 0; i < m_values.size(); ++i)
-                joined += (i > 0 ? L", " : L"") + m_values[i];
+            for (size_t i = 0; i < m_values->size(); ++i)
+                joined += (i > 0 ? L", " : L"") + (*m_values)[i];
             return TextToVariant(joined, result);
         }
         long number = 0;
         if (!VariantToLong(index, number) || number < 1 ||
-            static_cast<size_t>(number) > m_values.size())
+            static_cast<size_t>(number) > m_values->size())
             return Fail(E_INVALIDARG, L"The index is out of range.");
-        return TextToVariant(m_values[static_cast<size_t>(number) - 1], result);
+        return TextToVariant((*m_values)[static_cast<size_t>(number) - 1], result);
     }
     STDMETHODIMP get_Count(int* count) override
     {
         if (!count)
             return E_POINTER;
-        *count = static_cast<int>(m_values.size());
+        *count = static_cast<int>(m_values->size());
         return S_OK;
     }
     STDMETHODIMP get__NewEnum(IUnknown** enumerator) override
     {
-        return CreateTextEnum(m_values, enumerator);
+        return CreateTextEnum(*m_values, enumerator);
     }
 
 protected:
@@ -107,7 +107,7 @@ protected:
     }
 
 private:
-    std::vector<std::wstring> m_values;
+    SharedValues m_values;
 };
 
 class RequestDictionary : public AspObject<IRequestDictionary>
@@ -130,8 +130,9 @@ public:
         if (!item && IsNumber(key))
             return Fail(E_INVALIDARG, L"The index is out of range.");
         ComPtr<IStringList> list;
-        RETURN_IF_FAILED(CreateStringList(item ? item->values : std::vector<std::wstring>(),
-                                          list.ReleaseAndGetAddressOf()));
+        const SharedValues values = item ? SharedValues(m_content, &item->values)
+                                         : std::make_shared<const std::vector<std::wstring>>();
+        RETURN_IF_FAILED(CreateStringList(values, list.ReleaseAndGetAddressOf()));
         return ObjectToVariant(list.Get(), result);
     }
     STDMETHODIMP get__NewEnum(IUnknown** enumerator) override
@@ -328,7 +329,16 @@ HRESULT CreateRequestDictionary(std::shared_ptr<const DictionaryContent> content
     return *dictionary ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT CreateStringList(std::vector<std::wstring> values, IStringList** list)
+SharedValues ValuesOf(const std::shared_ptr<const DictionaryContent>& content,
+                      const std::wstring& name)
+{
+    const DictionaryItem* item = content ? content->Find(name) : nullptr;
+    if (!item)
+        return nullptr;
+    return SharedValues(content, &item->values);
+}
+
+HRESULT CreateStringList(SharedValues values, IStringList** list)
 {
     if (!list)
         return E_POINTER;

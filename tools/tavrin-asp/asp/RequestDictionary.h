@@ -61,7 +61,13 @@ bool FormContentOf(std::string_view body, unsigned codePage, DictionaryContent& 
 // Makes a collection over shared content; one reference for the caller.
 HRESULT CreateRequestDictionary(std::shared_ptr<const DictionaryContent> content,
                                 IRequestDictionary** dictionary);
-// Makes the value list of one item (empty for a missing one).
-HRESULT CreateStringList(std::vector<std::wstring> values, IStringList** list);
+// The values of one item, kept alive by (and sharing the memory of) the
+// collection that holds them; an empty list for a missing item.
+using SharedValues = std::shared_ptr<const std::vector<std::wstring>>;
+SharedValues ValuesOf(const std::shared_ptr<const DictionaryContent>& content,
+                      const std::wstring& name);
+
+// Makes the value list of one item.
+HRESULT CreateStringList(SharedValues values, IStringList** list);
 // An enumerator over strings, for For Each.
 HRESULT CreateTextEnum(std::vector<std::wstring> texts, IUnknown** enumerator);

@@ -211,19 +211,18 @@ private:
     HRESULT LookUp(const std::wstring& name, IStringList** list)
     {
         RETURN_IF_FAILED(CheckOpen());
-        const DictionaryItem* item = nullptr;
-        DictionaryContent query = QueryString(), cookies = Cookies(), variables;
-        if (!(item = query.Find(name))) {
+        SharedValues values = ValuesOf(std::make_shared<DictionaryContent>(QueryString()), name);
+        if (!values) {
             RETURN_IF_FAILED(LoadForm());
-            item = m_form->Find(name);
+            values = ValuesOf(m_form, name);
         }
-        if (!item)
-            item = cookies.Find(name);
-        if (!item) {
-            variables = ServerVariables();
-            item = variables.Find(name);
-        }
-        return CreateStringList(item ? item->values : std::vector<std::wstring>(), list);
+        if (!values)
+            values = ValuesOf(std::make_shared<DictionaryContent>(Cookies()), name);
+        if (!values)
+            values = ValuesOf(std::make_shared<DictionaryContent>(ServerVariables()), name);
+        if (!values)
+            values = std::make_shared<const std::vector<std::wstring>>();
+        return CreateStringList(std::move(values), list);
     }
 
     DictionaryContent QueryString() const
