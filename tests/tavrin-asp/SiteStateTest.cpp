@@ -1,5 +1,6 @@
-// The page cache of a served folder: one compiled page per file, by every
-// name that reaches the file, compiled again when the file changes.
+// The state of a served folder: the page cache (one compiled page per file,
+// by every name that reaches the file, compiled again when the file
+// changes) and the sweep that drops expired sessions.
 #include "asp/SiteState.h"
 
 #include "support/TempDir.h"
@@ -54,6 +55,34 @@ TEST_F(PageCache, ChangedFileIsCompiledAgain)
     ASSERT_NE(nullptr, second);
     EXPECT_NE(first.get(), second.get());
     EXPECT_EQ("longer text", second->blocks.at(0));
+}
+
+// A new session of site, abandoned. The site holds it until a sweep drops
+// it: the weak reference tells whether it still does.
+std::weak_ptr<SessionData> Abandoned(SiteState& site)
+{
+    const std::shared_ptr<SessionData> session = site.NewSession();
+    EXPECT_NE(nullptr, session);
+    if (session)
+        session->abandoned = true;
+    return session;
+}
+
+TEST(SessionSweep, NewSessionDoesNotSweepEverySession)
+{
+    SiteState site;
+    const std::weak_ptr<SessionData> abandoned = Abandoned(site);
+    site.NewSession();
+    EXPECT_FALSE(abandoned.expired()) << "expected the next session not to sweep the others";
+}
+
+TEST(SessionSweep, ExpiredSessionGoesOnceTheCountDoubles)
+{
+    SiteState site;
+    const std::weak_ptr<SessionData> abandoned = Abandoned(site);
+    for (int i = 0; i < 2048 && !abandoned.expired(); ++i)
+        site.NewSession();
+    EXPECT_TRUE(abandoned.expired()) << "expected a sweep within 2048 new sessions";
 }
 
 } // namespace
