@@ -98,7 +98,18 @@ Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::ws
     for (wchar_t& c : path)
         if (c == L'/')
             c = L'\\';
-    if (!RealRelativePath(path, SegmentCount(relative), realName) || HasHiddenSegment(realName))
+    // Only a name with '~' can be an 8.3 alias: the aliases Windows and Wine
+    // make always hold one (a short name set by hand, which needs the restore
+    // privilege, is not looked for). Any other name differs from the real
+    // one at most in letter case, which no judgement below depends on, so
+    // most requests skip the look-up of every folder on the way.
+    realName = relative;
+    if (!realName.empty() && realName.back() == '/')
+        realName.pop_back();
+    if (relative.find('~') != std::string::npos &&
+        !RealRelativePath(path, SegmentCount(relative), realName))
+        return Resolved::Missing;
+    if (HasHiddenSegment(realName))
         return Resolved::Missing;
     if (!IsFolder(path)) {
         virtualPath = "/" + relative;
