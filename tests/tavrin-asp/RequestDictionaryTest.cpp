@@ -1,6 +1,6 @@
 // The content of the Request collections: items in the order their names
-// first came, one item per name in any letter case, and a form parsed only
-// up to its limit of fields.
+// first came, one item per name in any letter case. (The form's limit of
+// fields is checked over HTTP, in http-test.sh.)
 #include "asp/RequestDictionary.h"
 
 #include <gtest/gtest.h>
@@ -9,15 +9,6 @@
 #include <vector>
 
 namespace {
-
-// "name=value&..." with count distinct names "f0", "f1", ...
-std::string FormOf(size_t count)
-{
-    std::string body;
-    for (size_t i = 0; i < count; ++i)
-        body += (i ? "&f" : "f") + std::to_string(i) + "=v";
-    return body;
-}
 
 TEST(DictionaryContent, NamesInAnyLetterCaseShareOneItem)
 {
@@ -46,34 +37,6 @@ TEST(DictionaryContent, NamesInAnyLetterCaseShareOneItem)
     }
     EXPECT_EQ(nullptr, content.Find(L"nam"));
     EXPECT_EQ(nullptr, content.Find(L""));
-}
-
-TEST(DictionaryContent, FormOfTheMostFieldsIsParsedWhole)
-{
-    DictionaryContent content;
-    EXPECT_TRUE(FormContentOf(FormOf(kMaxFormFields), 65001, content));
-    ASSERT_EQ(kMaxFormFields, content.Items().size());
-    const DictionaryItem* last = content.Find(L"F" + std::to_wstring(kMaxFormFields - 1));
-    ASSERT_NE(nullptr, last);
-    EXPECT_EQ(std::vector<std::wstring>{L"v"}, last->values);
-}
-
-TEST(DictionaryContent, FormOfOneFieldTooManyIsRefused)
-{
-    DictionaryContent content;
-    EXPECT_FALSE(FormContentOf(FormOf(kMaxFormFields + 1), 65001, content));
-    EXPECT_EQ(nullptr, content.Find(L"f" + std::to_wstring(kMaxFormFields)));
-}
-
-TEST(DictionaryContent, RepeatedNamesCountAsFields)
-{
-    // Repeats make no new item, but each costs a value: the limit counts
-    // pairs, not names.
-    std::string body = "a=1";
-    for (size_t i = 0; i < kMaxFormFields; ++i)
-        body += "&A=2";
-    DictionaryContent content;
-    EXPECT_FALSE(FormContentOf(body, 65001, content));
 }
 
 } // namespace
