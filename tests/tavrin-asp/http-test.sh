@@ -41,6 +41,18 @@ expect_line() {
   fi
 }
 
+# expect_logged LABEL REGEX: the server logs a request after answering it,
+# so this waits up to 10 s for a log line matching the extended REGEX.
+expect_logged() {
+  for _ in $(seq 50); do
+    if grep -Eq -- "$2" "$state/server.log"; then
+      break
+    fi
+    sleep 0.2
+  done
+  expect_line "$1" "$2" "$(cat "$state/server.log")"
+}
+
 # expect_same_file LABEL WANT GOT
 expect_same_file() {
   if [[ ! -f $3 ]]; then
@@ -163,13 +175,7 @@ over_limit_shows_the_message)
 client_gone_mid_upload_is_user_abort)
   head -c 5000000 /dev/urandom >"$saved.bin"
   curl -s --limit-rate 700K --max-time 1.5 -F "file=@$saved.bin" "$base/save.asp" "${to[@]}" >/dev/null
-  for _ in $(seq 50); do
-    if grep -q "User abort upload" "$state/server.log"; then
-      break
-    fi
-    sleep 0.2
-  done
-  expect_line "server log" "POST /save.asp.* 500 .*User abort upload" "$(cat "$state/server.log")"
+  expect_logged "server log" "POST /save.asp.* 500 .*User abort upload"
   expect_contains "a request after the abort" "hello x on GET" "$(curl -s "$base/hello.asp?name=x")"
   ;;
 refusals_have_their_status)
@@ -222,7 +228,7 @@ script_error_is_a_500_page_with_file_and_line)
   expect_equal "status" 500 "$status"
   expect_contains "error page" "broken.inc" "$page"
   expect_line "error page" "[Ll]ine 3" "$page"
-  expect_line "server log" "GET /error.asp 500 .*broken.inc" "$(cat "$state/server.log")"
+  expect_logged "server log" "GET /error.asp 500 .*broken.inc"
   ;;
 script_timeout_stops_a_loop)
   # Three loops on a pool of two: the workers must be replaced.
