@@ -71,13 +71,15 @@ start)
   dll=$2
   port=$3
   system=$4
+  threads=2
   rm -rf "$state"
   mkdir -p "$state/saved" "$state/records"
   cp -r "$here/site" "$state/site"
-  printf 'exe=%q dll=%q port=%q system=%q\n' "$exe" "$dll" "$port" "$system" >"$state/vars"
+  printf 'exe=%q dll=%q port=%q system=%q threads=%q\n' "$exe" "$dll" "$port" "$system" "$threads" \
+    >"$state/vars"
   wine_prefix_ensure || fail "no Wine prefix"
   regsvr32 || fail "regsvr32 $dll"
-  "$WINE" "$exe" serve "$(winpath "$state/site")" --port "$port" --threads 2 \
+  "$WINE" "$exe" serve "$(winpath "$state/site")" --port "$port" --threads "$threads" \
     --script-timeout 3 --record "$(winpath "$state/records")" \
     </dev/null >"$state/server.log" 2>&1 &
   echo $! >"$state/pid"
@@ -174,9 +176,9 @@ client_gone_mid_upload_is_user_abort)
   ;;
 refusals_have_their_status)
   expect_status "over --max-request-bytes" 413 \
-    'POST /save.asp HTTP/1.1\r\nHost: a\r\nContent-Length: 30000001\r\n\r\n'
+    "POST /save.asp HTTP/1.1\r\nHost: 127.0.0.1:$port\r\nContent-Length: 30000001\r\n\r\n"
   expect_status "chunked body" 411 \
-    'POST /save.asp HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: chunked\r\n\r\n'
+    "POST /save.asp HTTP/1.1\r\nHost: 127.0.0.1:$port\r\nTransfer-Encoding: chunked\r\n\r\n"
   expect_status "head over 16 KiB" 431 \
     "GET / HTTP/1.1\r\nX-Big: $(head -c 17000 /dev/zero | tr '\0' a)\r\n\r\n"
   expect_status "malformed request line" 400 'GARBAGE\r\n\r\n'
@@ -213,7 +215,7 @@ slow_heads_do_not_block_requests)
   # More stalled clients than workers; a normal request must still be served.
   for fd in 4 5 6 7; do
     eval "exec $fd<>/dev/tcp/127.0.0.1/$port"
-    printf 'GET /hello.asp HTTP/1.1\r\nHost: a\r\n' >&$fd
+    printf 'GET /hello.asp HTTP/1.1\r\nHost: 127.0.0.1:%s\r\n' "$port" >&$fd
   done
   expect_contains "request beside stalled heads" "hello y" "$(curl -s --max-time 10 "$base/hello.asp?name=y")"
   ;;
@@ -267,6 +269,66 @@ engine_abort_costs_one_request)
     sleep 0.2
   done
   expect_contains "request after the abort" "hello w" "$answer"
+  ;;
+unread_bodies_do_not_hold_workers)
+  # As many clients as workers announce a body and never send it; the page
+  # ignores it, and draining it must give up in time for the next request.
+  for ((i = 0; i < threads; i++)); do
+    exec {fd}<>"/dev/tcp/127.0.0.1/$port"
+    printf 'POST /hello.asp HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nContent-Length: 1000\r\n\r\n' "$port" >&$fd
+  done
+  sleep 1
+  expect_contains "request beside unsent bodies" "hello u" "$(curl -s -m 10 "$base/hello.asp?name=u")"
+  ;;
+trickling_clients_do_not_hold_workers)
+  # As many clients as workers are refused (413) and then send a byte every
+  # half second: closing their connections must not wait for them.
+  tricklers=()
+  for ((i = 0; i < threads; i++)); do
+    exec {fd}<>"/dev/tcp/127.0.0.1/$port"
+    printf 'POST /save.asp HTTP/1.1\r\nHost: 127.0.0.1:%s\r\nContent-Length: 30000001\r\n\r\n' "$port" >&$fd
+    (
+      for _ in $(seq 40); do
+        printf x >&$fd || exit 0
+        sleep 0.5
+      done
+    ) </dev/null >/dev/null 2>&1 &
+    tricklers+=($!)
+  done
+  sleep 1
+  answer=$(curl -s -m 10 "$base/hello.asp?name=t")
+  kill "${tricklers[@]}" 2>/dev/null
+  expect_contains "request beside trickling clients" "hello t" "$answer"
+  ;;
+foreign_host_is_refused)
+  expect_equal "status for a foreign Host" 400 \
+    "$(status_of -H "Host: rebound.example:$port" "$base/hello.asp")"
+  expect_equal "status without Host" 400 "$(status_of -H "Host:" "$base/hello.asp")"
+  expect_equal "status for localhost" 200 "$(status_of "http://localhost:$port/hello.asp")"
+  expect_equal "status for [::1]" 200 "$(status_of -H "Host: [::1]:$port" "$base/hello.asp")"
+  ;;
+serve_refuses_options_it_cannot_honour)
+  # Refused before anything listens, on x64 and x86 alike: a body over a
+  # LONG cannot be told to a page, and a wide bind needs its host names.
+  options=(
+    "--max-request-bytes 2147483648"
+    "--max-request-bytes 5000000000"
+    "--bind 0.0.0.0"
+  )
+  for option in "${options[@]}"; do
+    # shellcheck disable=SC2086
+    out=$(timeout 30 "$WINE" "$exe" serve "$(winpath "$state/site")" --port $((port + 5)) $option \
+      </dev/null 2>&1)
+    expect_equal "exit status for $option" 2 "$?"
+    expect_contains "message for $option" "${option%% *}" "$out"
+  done
+  ;;
+log_escapes_control_bytes)
+  curl -s -o /dev/null "$base/control-error.asp"
+  line=$(grep -a "control-error.asp" "$state/server.log" | tail -n 1)
+  line=${line%$'\r'}
+  expect_contains "logged error" 'before\x1b[2J\x07after' "$line"
+  expect_equal "raw control bytes in the log line" "" "$(tr -d ' -~\200-\377' <<<"$line")"
   ;;
 *)
   fail "unknown check $name"
