@@ -52,15 +52,9 @@ TEST(AllowedHosts, NamesGivenMustBeNamesWithoutPort)
         const char* name;
         bool plausible;
     } rows[] = {
-        {"dev.example", true},
-        {"192.168.1.5", true},
-        {"[fe80::1]", true},
-        {"", false},
-        {"dev.example:8080", false},
-        {"[fe80::1]:80", false},
-        {"fe80::1", false},
-        {"http://dev.example/", false},
-        {"a b", false},
+        {"dev.example", true}, {"192.168.1.5", true},          {"[fe80::1]", true},
+        {"", false},           {"dev.example:8080", false},    {"[fe80::1]:80", false},
+        {"fe80::1", false},    {"http://dev.example/", false}, {"a b", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

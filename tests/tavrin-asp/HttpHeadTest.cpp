@@ -23,8 +23,7 @@ TEST(HttpHead, ParseRefusesWhatTwoReadersCouldDisagreeOn)
     } rows[] = {
         {"no blank line yet", "GET / HTTP/1.1\r\nHost: x\r\n", HeadParse::Incomplete},
         {"bare LF lines", "GET / HTTP/1.0\nHost: x\n\n", HeadParse::Malformed},
-        {"lone LF among CRLF lines", "GET / HTTP/1.1\r\nA: b\nB: c\r\n\r\n",
-         HeadParse::Malformed},
+        {"lone LF among CRLF lines", "GET / HTTP/1.1\r\nA: b\nB: c\r\n\r\n", HeadParse::Malformed},
         {"bare LF blank line", "GET / HTTP/1.1\r\nA: b\r\n\n", HeadParse::Malformed},
         {"bare LF before the end arrived", "GET / HTTP/1.1\nA: b", HeadParse::Malformed},
         {"LF-only empty lines before the request line", "\n\r\nGET / HTTP/1.1\r\n\r\n",

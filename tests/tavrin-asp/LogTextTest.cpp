@@ -18,8 +18,14 @@ TEST(LogText, EscapesEveryControlCharacterAndKeepsText)
         {"line ends", "a\r\nb", "a\\x0d\\x0ab"},
         {"escape sequence", "\x1b[2J\x1b]0;title\x07", "\\x1b[2J\\x1b]0;title\\x07"},
         {"NUL, tab and DEL", std::string("a\0b\tc\x7f", 6), "a\\x00b\\x09c\\x7f"},
-        {"C1 CSI as UTF-8", "a\xc2\x9b" "2J", "a\\u009b2J"},
-        {"raw C1 byte", "a\x9b" "2J", "a\\x9b2J"},
+        {"C1 CSI as UTF-8",
+         "a\xc2\x9b"
+         "2J",
+         "a\\u009b2J"},
+        {"raw C1 byte",
+         "a\x9b"
+         "2J",
+         "a\\x9b2J"},
         {"non-ASCII text stays", "caf\xc3\xa9 \xe4\xb8\xad", "caf\xc3\xa9 \xe4\xb8\xad"},
         {"continuation byte 0x9B inside a character stays", "\xc4\x9b", "\xc4\x9b"},
         {"overlong ESC", "\xc0\x9b", "\\xc0\\x9b"},
