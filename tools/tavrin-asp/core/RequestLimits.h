@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 constexpr uint64_t kLongMax = 0x7FFFFFFF;
@@ -19,4 +20,10 @@ constexpr uint64_t LargestRequestBytes(uint64_t sizeMax)
 constexpr uint64_t LargestRequestBytes()
 {
     return LargestRequestBytes(SIZE_MAX);
+}
+
+// True when count comes through a conversion to size_t unchanged.
+constexpr bool FitsSizeT(uint64_t count)
+{
+    return static_cast<uint64_t>(static_cast<size_t>(count)) == count;
 }
