@@ -330,6 +330,39 @@ log_escapes_control_bytes)
   expect_contains "logged error" 'before\x1b[2J\x07after' "$line"
   expect_equal "raw control bytes in the log line" "" "$(tr -d ' -~\200-\377' <<<"$line")"
   ;;
+connection_cap_refuses_the_excess)
+  # Two holders of 500 idle connections each (under a default limit of 1024
+  # descriptors a process) fill the cap of 1000; one more is answered 503 at
+  # once, and requests are served again once the holders are gone.
+  holders=()
+  for h in 1 2; do
+    (
+      for ((i = 0; i < 500; i++)); do
+        exec {fd}<>"/dev/tcp/127.0.0.1/$port" || exit 1
+      done
+      echo ready >"$state/holder.$h"
+      sleep 60
+    ) </dev/null >/dev/null 2>&1 &
+    holders+=($!)
+  done
+  for _ in $(seq 100); do
+    [[ -f $state/holder.1 && -f $state/holder.2 ]] && break
+    sleep 0.1
+  done
+  rm -f "$state/holder.1" "$state/holder.2"
+  sleep 2
+  over=$(status_of -m 5 "$base/hello.asp?name=c")
+  kill "${holders[@]}" 2>/dev/null
+  wait "${holders[@]}" 2>/dev/null
+  expect_equal "status over the connection cap" 503 "$over"
+  after=
+  for _ in $(seq 20); do
+    after=$(status_of -m 5 "$base/hello.asp?name=c")
+    [[ $after == 200 ]] && break
+    sleep 0.5
+  done
+  expect_equal "status once the connections closed" 200 "$after"
+  ;;
 *)
   fail "unknown check $name"
   ;;
