@@ -330,6 +330,22 @@ log_escapes_control_bytes)
   expect_contains "logged error" 'before\x1b[2J\x07after' "$line"
   expect_equal "raw control bytes in the log line" "" "$(tr -d ' -~\200-\377' <<<"$line")"
   ;;
+static_file_is_sent_with_its_length_at_the_head)
+  # The file grows while it is sent (the client reads at 6 MiB/s, far behind
+  # the socket buffers): no byte past the length in the head may be sent.
+  file=$state/site/growing.txt
+  head -c 24000000 /dev/zero | tr '\0' a >"$file"
+  curl -s --limit-rate 6M -o /dev/null -w '%{size_header} %{size_download}' "$base/growing.txt" \
+    >"$state/growing.sizes" &
+  client=$!
+  sleep 0.5
+  head -c 4000000 /dev/zero | tr '\0' b >>"$file"
+  wait "$client"
+  read -r header downloaded <"$state/growing.sizes"
+  expect_equal "bytes received" 24000000 "$downloaded"
+  logged=$(grep -a "GET /growing.txt 200" "$state/server.log" | tail -n 1 | cut -d' ' -f7)
+  expect_equal "bytes the log says were sent" $((header + downloaded)) "$logged"
+  ;;
 connection_cap_refuses_the_excess)
   # Two holders of 500 idle connections each (under a default limit of 1024
   # descriptors a process) fill the cap of 1000; one more is answered 503 at
