@@ -323,6 +323,16 @@ serve_refuses_options_it_cannot_honour)
     expect_contains "message for $option" "${option%% *}" "$out"
   done
   ;;
+run_refuses_a_body_it_cannot_count)
+  # A sparse body file one byte over a LONG: refused before the page runs.
+  truncate -s 2147483648 "$state/big.body"
+  out=$(timeout 30 "$WINE" "$exe" run "$(winpath "$state/site/hello.asp")" \
+    --body "$(winpath "$state/big.body")" </dev/null 2>&1)
+  code=$?
+  rm -f "$state/big.body"
+  expect_equal "exit status for a 2147483648-byte body" 2 "$code"
+  expect_contains "message for a 2147483648-byte body" "2147483647" "$out"
+  ;;
 log_escapes_control_bytes)
   curl -s -o /dev/null "$base/control-error.asp"
   line=$(grep -a "control-error.asp" "$state/server.log" | tail -n 1)
