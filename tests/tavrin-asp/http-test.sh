@@ -356,6 +356,18 @@ static_file_is_sent_with_its_length_at_the_head)
   logged=$(grep -a "GET /growing.txt 200" "$state/server.log" | tail -n 1 | cut -d' ' -f7)
   expect_equal "bytes the log says were sent" $((header + downloaded)) "$logged"
   ;;
+clients_that_read_nothing_do_not_hold_workers)
+  # As many clients as workers ask for a file larger than the socket buffers
+  # and never read the answer: sending to them must give up in time for the
+  # next request.
+  head -c 64000000 /dev/zero >"$state/site/large.txt"
+  for ((i = 0; i < threads; i++)); do
+    exec {fd}<>"/dev/tcp/127.0.0.1/$port"
+    printf 'GET /large.txt HTTP/1.1\r\nHost: 127.0.0.1:%s\r\n\r\n' "$port" >&$fd
+  done
+  sleep 1
+  expect_contains "request beside stalled readers" "hello r" "$(curl -s -m 20 "$base/hello.asp?name=r")"
+  ;;
 connection_cap_refuses_the_excess)
   # Two holders of 500 idle connections each (under a default limit of 1024
   # descriptors a process) fill the cap of 1000; one more is answered 503 at

@@ -22,6 +22,10 @@ using Clock = std::chrono::steady_clock;
 constexpr long kPollMicroseconds = 50000;
 constexpr auto kWatchInterval = std::chrono::milliseconds(200);
 constexpr int kReceiveBufferBytes = 1 << 20;
+// A send that cannot hand its bytes to the connection within this time
+// fails, and the connection is closed: a client that stops reading its
+// answer must not hold a worker.
+constexpr DWORD kSendStallMs = 10000;
 
 bool TimedOut(const Connection& connection, Clock::time_point now)
 {
@@ -150,6 +154,9 @@ void HttpServer::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiti
         int receiveBuffer = kReceiveBufferBytes;
         setsockopt(connection->socket.Get(), SOL_SOCKET, SO_RCVBUF,
                    reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+        DWORD sendStall = kSendStallMs;
+        setsockopt(connection->socket.Get(), SOL_SOCKET, SO_SNDTIMEO,
+                   reinterpret_cast<const char*>(&sendStall), sizeof sendStall);
         SetBlocking(connection->socket.Get(), false);
         waiting.push_back(std::move(connection));
     }
