@@ -42,9 +42,10 @@ enum class HeadParse
 
 // Reads the head at the start of a connection's buffer as its bytes arrive:
 // each Read looks only at the bytes added since the last one, so a head sent
-// a byte at a time costs one pass over it, not one per byte. The reader
-// decides at the first byte that settles the outcome, and decides as
-// ParseHttpHead does on the same bytes.
+// a byte at a time costs one pass over it, not one per byte. It judges each
+// line when its LF arrives (and the size when kMaxHeadBytes have), so it
+// decides at the same byte, and the same way, as ParseHttpHead does on the
+// bytes received so far.
 //
 // Line ends are CRLF. A bare LF is tolerated only in the empty lines that
 // may precede the request line (some clients send a stray line end after a
