@@ -365,6 +365,7 @@ static_file_is_sent_with_its_length_at_the_head)
   wait "$client"
   read -r header downloaded <"$state/growing.sizes"
   expect_equal "bytes received" 24000000 "$downloaded"
+  expect_logged "log line" "GET /growing.txt 200"
   logged=$(grep -a "GET /growing.txt 200" "$state/server.log" | tail -n 1 | cut -d' ' -f7)
   expect_equal "bytes the log says were sent" $((header + downloaded)) "$logged"
   ;;
