@@ -2,7 +2,7 @@
 // ordinary ones (including non-ASCII and odd but legal ones) are kept.
 #include "SafeFileName.h"
 
-#include "JsonText.h"
+#include "common/JsonText.h"
 
 #include <gtest/gtest.h>
 

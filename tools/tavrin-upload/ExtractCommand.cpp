@@ -10,7 +10,7 @@
 #include "ExtractCommand.h"
 
 #include "InspectReport.h"
-#include "JsonText.h"
+#include "common/JsonText.h"
 #include "SafeFileName.h"
 #include "UploadClient.h"
 #include "util/BstrHolder.h"

@@ -3,7 +3,7 @@
 // for \b \f \n \r \t, lower-case \u00xx for the other control characters,
 // lower-case \udxxx for an unpaired surrogate), so that output can be
 // compared with documents written by other programs.
-#include "JsonText.h"
+#include "common/JsonText.h"
 
 #include <cstdint>
 
@@ -63,7 +63,68 @@ template <class Visit> void ForEachCharacter(std::u16string_view text, Visit vis
     }
 }
 
+// The length of the well-formed UTF-8 sequence at bytes[i] (no overlong
+// forms, no surrogates, nothing above U+10FFFF), or 0.
+size_t Utf8SequenceAt(std::string_view bytes, size_t i)
+{
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (bytes.size() - i < length)
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[i + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
+}
+
 } // namespace
+
+void AppendJsonBytes(std::string& out, std::string_view bytes)
+{
+    std::u16string text;
+    text.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const size_t length = Utf8SequenceAt(bytes, i);
+        if (length == 0) {
+            text += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i]));
+            ++i;
+            continue;
+        }
+        uint32_t cp = static_cast<unsigned char>(bytes[i]);
+        if (length > 1)
+            cp &= 0x7F >> length;
+        for (size_t k = 1; k < length; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        if (cp >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(cp);
+        }
+        i += length;
+    }
+    AppendJsonString(out, text);
+}
 
 void AppendJsonString(std::string& out, std::u16string_view text)
 {

@@ -1,6 +1,6 @@
 // See ConsoleOutput.h. Failed writes are not reported: there is nowhere left
 // to report them to, and the exit code still tells the caller what happened.
-#include "ConsoleOutput.h"
+#include "common/ConsoleOutput.h"
 
 #include <algorithm>
 #include <vector>
