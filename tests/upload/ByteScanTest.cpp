@@ -80,27 +80,6 @@ TEST_P(ByteScan, SearchesFindWhatTheByteByByteRuleFindsForEveryStartAndEnd)
     }
 }
 
-// A match in each byte of each word of a long step, behind a run of steps
-// that pass the first test but hold no match.
-TEST_P(ByteScan, MatchBehindNearMissesIsFoundAtEveryPosition)
-{
-    const ByteScanPath& path = *GetParam();
-    const int32_t offset = 6;
-    for (int32_t at = 0; at < 160; ++at) {
-        std::vector<uint8_t> bytes(240, 'x');
-        for (int32_t near = 0; near + offset < at; near += 5) {
-            bytes[near] = '\n';
-            bytes[near + offset] = kValue;
-        }
-        bytes[at] = '\n';
-        bytes[at + 1] = '-';
-        bytes[at + 2] = '-';
-        bytes[at + offset] = kValue;
-        EXPECT_EQ(at, path.findLineFeedDashDash(bytes.data(), 0, 240, offset, kValue))
-            << "the match planted at " << at;
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(ScanPath, ByteScan, testing::ValuesIn(kScanPaths),
                          [](const testing::TestParamInfo<const ByteScanPath*>& info) {
                              return std::string(info.param->name);

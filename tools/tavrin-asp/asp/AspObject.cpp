@@ -76,3 +76,8 @@ HRESULT TextToVariant(const std::wstring& text, VARIANT* result)
     result->bstrVal = copy;
     return S_OK;
 }
+
+std::wstring BstrText(BSTR text)
+{
+    return std::wstring(text ? text : L"", SysStringLen(text));
+}

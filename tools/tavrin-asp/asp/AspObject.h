@@ -19,6 +19,7 @@
 
 #include <asptlb.h>
 #include <atomic>
+#include <new>
 #include <oleauto.h>
 #include <string>
 #include <vector>
@@ -63,6 +64,8 @@ bool VariantToText(const VARIANT& value, std::wstring& text);
 bool VariantToLong(const VARIANT& value, long& number);
 // A BSTR variant of text; false when out of memory.
 HRESULT TextToVariant(const std::wstring& text, VARIANT* result);
+// The text of a BSTR argument (a null BSTR is empty text).
+std::wstring BstrText(BSTR text);
 
 template <class Interface> class AspObject : public Interface
 {
@@ -124,8 +127,20 @@ public:
         if (result)
             VariantInit(result);
         VariantHolder ignored;
-        const HRESULT hr =
-            Call(id, flags, CallArgs(params, flags), result ? result : ignored.Get());
+        VARIANT* answer = result ? result : ignored.Get();
+        // No C++ exception may unwind into the script engine: a member that
+        // runs out of memory fails with E_OUTOFMEMORY, anything else thrown
+        // with E_FAIL, and neither leaves a half-made result behind.
+        HRESULT hr = E_FAIL;
+        try {
+            hr = Call(id, flags, CallArgs(params, flags), answer);
+        } catch (const std::bad_alloc&) {
+            VariantClear(answer);
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            VariantClear(answer);
+            return E_FAIL;
+        }
         if (SUCCEEDED(hr) || hr == kPageEndStatus || m_error.empty() || !exception)
             return hr;
         *exception = EXCEPINFO{};

@@ -108,7 +108,7 @@ HRESULT CreateScriptingContext(const HostObjects& objects, IScriptingContext** c
 
 HRESULT CreateHostObjects(const std::shared_ptr<PageState>& state, HostObjects& objects)
 {
-    objects.components = std::make_shared<ServerObjects>();
+    objects.components = std::make_shared<PageComponents>();
     RETURN_IF_FAILED(CreateRequestObject(state, objects.request.ReleaseAndGetAddressOf()));
     RETURN_IF_FAILED(CreateResponseObject(state, objects.response.ReleaseAndGetAddressOf()));
     RETURN_IF_FAILED(

@@ -19,7 +19,7 @@
 #include <vector>
 
 // The components that Server.CreateObject made and that have OnStartPage.
-struct ServerObjects
+struct PageComponents
 {
     IScriptingContext* context = nullptr; // not owned: the page's HostObjects hold it
     std::vector<ComPtr<IDispatch>> started;
@@ -33,18 +33,18 @@ struct HostObjects
     ComPtr<IServer> server;
     ComPtr<ISessionObject> session;
     ComPtr<IApplicationObject> application;
-    std::shared_ptr<ServerObjects> components;
+    std::shared_ptr<PageComponents> components;
 };
 
 HRESULT CreateHostObjects(const std::shared_ptr<PageState>& state, HostObjects& objects);
 // Calls OnEndPage on each component that had OnStartPage, then releases them.
-void EndComponents(ServerObjects& components);
+void EndComponents(PageComponents& components);
 
 HRESULT CreateRequestObject(const std::shared_ptr<PageState>& state, IRequest** request);
 HRESULT CreateResponseObject(const std::shared_ptr<PageState>& state, IResponse** response);
 // components->context must be set before a script runs.
 HRESULT CreateServerObject(const std::shared_ptr<PageState>& state,
-                           const std::shared_ptr<ServerObjects>& components, IServer** server);
+                           const std::shared_ptr<PageComponents>& components, IServer** server);
 HRESULT CreateSessionObject(const std::shared_ptr<PageState>& state, ISessionObject** session);
 HRESULT CreateApplicationObject(const std::shared_ptr<PageState>& state,
                                 IApplicationObject** application);

@@ -5,15 +5,18 @@
 // a script error replaces what is still buffered with a 500 error page.
 #include "asp/PageRun.h"
 
+#include "asp/CodePageText.h"
+#include "asp/FileAccess.h"
 #include "asp/HostObjects.h"
 #include "asp/PageState.h"
+#include "asp/PhysicalPath.h"
 #include "asp/ScriptError.h"
 #include "asp/SiteState.h"
-#include "asp/TextCoding.h"
 
 #include "util/ComPtr.h"
 
 #include <activscp.h>
+#include <new>
 
 namespace {
 
@@ -24,7 +27,8 @@ constexpr wchar_t kGlobalsItem[] = L"ScriptingContext";
 
 // The site the engine calls back: it hands out the host objects by name and
 // records the first script error. Lives on the stack of RunScript, which
-// closes the engine before it goes.
+// closes the engine before it goes. Only OnScriptError allocates; the other
+// callbacks cannot throw.
 class PageScriptSite : public IActiveScriptSite
 {
 public:
@@ -68,9 +72,24 @@ public:
     STDMETHODIMP OnStateChange(SCRIPTSTATE) override { return S_OK; }
     STDMETHODIMP OnScriptError(IActiveScriptError* error) override
     {
-        if (error && !m_error.raised)
+        if (!error || m_error.raised)
+            return S_OK;
+        // No C++ exception may unwind into the engine. An error that cannot
+        // be described for want of memory still ends the page with a 500.
+        try {
             m_error = ScriptErrorOf(*error, m_page);
-        return S_OK;
+            return S_OK;
+        } catch (const std::bad_alloc&) {
+            m_error = ScriptError{};
+            m_error.raised = true;
+            m_error.number = E_OUTOFMEMORY;
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            m_error = ScriptError{};
+            m_error.raised = true;
+            m_error.number = E_FAIL;
+            return E_FAIL;
+        }
     }
     STDMETHODIMP OnEnterScript() override { return S_OK; }
     STDMETHODIMP OnLeaveScript() override { return S_OK; }

@@ -2,7 +2,7 @@
 // fields) and sending through the request's output, and the page's session.
 #include "asp/PageState.h"
 
-#include "asp/TextCoding.h"
+#include "asp/CodePageText.h"
 #include "core/UrlCoding.h"
 
 #include <windows.h>

@@ -4,8 +4,8 @@
 // kPageEndStatus, which the script site takes for a normal end; later
 // writes are dropped (a script that catches the error with On Error Resume
 // Next runs on, but sends nothing more).
+#include "asp/CodePageText.h"
 #include "asp/HostObjects.h"
-#include "asp/TextCoding.h"
 
 #include "util/ErrorMacros.h"
 #include "util/SafeArrayHolder.h"
@@ -76,11 +76,6 @@ const MemberName kCookieMembers[] = {{L"Item", kCookieItem},     {L"Expires", kC
 
 const wchar_t kHeadersSent[] = L"The HTTP headers are already written to the client.";
 
-std::wstring Text(BSTR text)
-{
-    return std::wstring(text ? text : L"", SysStringLen(text));
-}
-
 // An HTTP date of an automation date (taken as UTC).
 std::wstring HttpDateOf(DATE date)
 {
@@ -112,17 +107,17 @@ public:
         RETURN_IF_FAILED(CheckHead());
         std::wstring name;
         if (key.vt == VT_ERROR || key.vt == VT_EMPTY || !VariantToText(key, name) || name.empty()) {
-            m_cookie->value = Text(value);
+            m_cookie->value = BstrText(value);
             m_cookie->keys.clear();
             return S_OK;
         }
         for (auto& [existing, text] : m_cookie->keys) {
             if (lstrcmpiW(existing.c_str(), name.c_str()) == 0) {
-                text = Text(value);
+                text = BstrText(value);
                 return S_OK;
             }
         }
-        m_cookie->keys.emplace_back(name, Text(value));
+        m_cookie->keys.emplace_back(name, BstrText(value));
         return S_OK;
     }
     STDMETHODIMP put_Expires(DATE expires) override
@@ -134,13 +129,13 @@ public:
     STDMETHODIMP put_Domain(BSTR domain) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_cookie->domain = Text(domain);
+        m_cookie->domain = BstrText(domain);
         return S_OK;
     }
     STDMETHODIMP put_Path(BSTR path) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_cookie->path = Text(path);
+        m_cookie->path = BstrText(path);
         return S_OK;
     }
     STDMETHODIMP put_Secure(VARIANT_BOOL secure) override
@@ -234,7 +229,7 @@ public:
     STDMETHODIMP put_ContentType(BSTR type) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_state->contentType = Text(type);
+        m_state->contentType = BstrText(type);
         return S_OK;
     }
     STDMETHODIMP get_Expires(VARIANT* minutes) override
@@ -265,7 +260,7 @@ public:
     STDMETHODIMP put_Status(BSTR status) override
     {
         RETURN_IF_FAILED(CheckHead());
-        const std::string line = NarrowText(Text(status), CP_ACP);
+        const std::string line = NarrowText(BstrText(status), CP_ACP);
         const int code = atoi(line.c_str());
         if (code < 100 || code > 999)
             return Fail(E_INVALIDARG, L"Response.Status must start with a three-digit code.");
@@ -277,7 +272,7 @@ public:
     STDMETHODIMP AddHeader(BSTR name, BSTR value) override
     {
         RETURN_IF_FAILED(CheckHead());
-        const std::wstring header = Text(name), text = Text(value);
+        const std::wstring header = BstrText(name), text = BstrText(value);
         if (header.empty() || header.find_first_of(L":\r\n") != std::wstring::npos ||
             text.find_first_of(L"\r\n") != std::wstring::npos)
             return Fail(E_INVALIDARG, L"AddHeader: the name or the value is not a valid header.");
@@ -336,7 +331,7 @@ public:
     STDMETHODIMP Redirect(BSTR url) override
     {
         RETURN_IF_FAILED(CheckHead());
-        const std::wstring target = Text(url);
+        const std::wstring target = BstrText(url);
         if (target.find_first_of(L"\r\n") != std::wstring::npos)
             return Fail(E_INVALIDARG, L"Response.Redirect: the URL holds a line break.");
         m_state->Clear();
@@ -380,7 +375,7 @@ public:
     STDMETHODIMP put_CharSet(BSTR charset) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_state->charset = Text(charset);
+        m_state->charset = BstrText(charset);
         return S_OK;
     }
     STDMETHODIMP Pics(BSTR) override { return E_NOTIMPL; }
@@ -391,7 +386,7 @@ public:
     STDMETHODIMP put_CacheControl(BSTR value) override
     {
         RETURN_IF_FAILED(CheckHead());
-        m_state->cacheControl = Text(value);
+        m_state->cacheControl = BstrText(value);
         return S_OK;
     }
 

@@ -2,7 +2,7 @@
 #include "asp/ScriptError.h"
 
 #include "asp/AspObject.h"
-#include "asp/TextCoding.h"
+#include "asp/CodePageText.h"
 #include "core/UrlCoding.h"
 
 #include "util/BstrHolder.h"

@@ -1,8 +1,8 @@
 // The Server object: CreateObject (with the OnStartPage/OnEndPage calls
 // that IIS makes on components that have them), MapPath, HTMLEncode,
 // URLEncode and ScriptTimeout.
+#include "asp/CodePageText.h"
 #include "asp/HostObjects.h"
-#include "asp/TextCoding.h"
 #include "core/UrlCoding.h"
 
 #include "util/ErrorMacros.h"
@@ -27,11 +27,6 @@ const MemberName kMembers[] = {{L"ScriptTimeout", kScriptTimeout},
                                {L"MapPath", kMapPath},
                                {L"URLEncode", kUrlEncode}};
 
-std::wstring Text(BSTR text)
-{
-    return std::wstring(text ? text : L"", SysStringLen(text));
-}
-
 // Calls a member by name through IDispatch with the given arguments (last
 // first); S_FALSE when the object does not name such a member (whatever
 // the failure of GetIDsOfNames).
@@ -51,7 +46,7 @@ HRESULT CallByName(IDispatch* object, const wchar_t* name, VARIANT* args, UINT c
 class ServerObject : public AspObject<IServer>
 {
 public:
-    ServerObject(std::shared_ptr<PageState> state, std::shared_ptr<ServerObjects> components)
+    ServerObject(std::shared_ptr<PageState> state, std::shared_ptr<PageComponents> components)
         : AspObject(IID_IServer, kMembers, std::size(kMembers), L"Server object"),
           m_state(std::move(state)), m_components(std::move(components))
     {}
@@ -77,13 +72,13 @@ public:
     STDMETHODIMP CreateObject(BSTR progId, IDispatch** object) override;
     STDMETHODIMP HTMLEncode(BSTR text, BSTR* encoded) override
     {
-        return Copy(HtmlEncode(Text(text)), encoded);
+        return Copy(HtmlEncode(BstrText(text)), encoded);
     }
     STDMETHODIMP MapPath(BSTR path, BSTR* physical) override;
     STDMETHODIMP URLEncode(BSTR text, BSTR* encoded) override
     {
         RETURN_IF_FAILED(CheckOpen());
-        const std::string bytes = UrlEncode(NarrowText(Text(text), m_state->codePage));
+        const std::string bytes = UrlEncode(NarrowText(BstrText(text), m_state->codePage));
         return Copy(WidenBytes(bytes, CP_ACP), encoded);
     }
     STDMETHODIMP URLPathEncode(BSTR, BSTR*) override { return E_NOTIMPL; }
@@ -137,7 +132,7 @@ private:
     }
 
     std::shared_ptr<PageState> m_state;
-    std::shared_ptr<ServerObjects> m_components;
+    std::shared_ptr<PageComponents> m_components;
 };
 
 STDMETHODIMP ServerObject::CreateObject(BSTR progId, IDispatch** object)
@@ -146,7 +141,7 @@ STDMETHODIMP ServerObject::CreateObject(BSTR progId, IDispatch** object)
         return E_POINTER;
     *object = nullptr;
     RETURN_IF_FAILED(CheckOpen());
-    const std::wstring name = Text(progId);
+    const std::wstring name = BstrText(progId);
     CLSID classId;
     HRESULT hr = CLSIDFromProgID(name.c_str(), &classId);
     if (FAILED(hr))
@@ -186,7 +181,7 @@ STDMETHODIMP ServerObject::MapPath(BSTR path, BSTR* physical)
         return E_POINTER;
     *physical = nullptr;
     RETURN_IF_FAILED(CheckOpen());
-    std::wstring text = Text(path);
+    std::wstring text = BstrText(path);
     for (wchar_t& c : text)
         c = c == L'\\' ? L'/' : c;
     if (text.find(L':') != std::wstring::npos)
@@ -221,7 +216,7 @@ STDMETHODIMP ServerObject::MapPath(BSTR path, BSTR* physical)
 } // namespace
 
 HRESULT CreateServerObject(const std::shared_ptr<PageState>& state,
-                           const std::shared_ptr<ServerObjects>& components, IServer** server)
+                           const std::shared_ptr<PageComponents>& components, IServer** server)
 {
     if (!server)
         return E_POINTER;
@@ -229,7 +224,7 @@ HRESULT CreateServerObject(const std::shared_ptr<PageState>& state,
     return *server ? S_OK : E_OUTOFMEMORY;
 }
 
-void EndComponents(ServerObjects& components)
+void EndComponents(PageComponents& components)
 {
     std::vector<ComPtr<IDispatch>> started;
     started.swap(components.started);

@@ -2,7 +2,9 @@
 #define _CRT_RAND_S
 #include "asp/SiteState.h"
 
-#include "asp/TextCoding.h"
+#include "asp/CodePageText.h"
+#include "asp/FileAccess.h"
+#include "asp/PhysicalPath.h"
 
 #include <cstdlib>
 #include <vector>
@@ -11,14 +13,6 @@
 const char kSessionCookieName[] = "ASPSESSIONIDTAVRINAS";
 
 namespace {
-
-std::wstring LowerName(const std::wstring& name)
-{
-    std::wstring lower = name;
-    if (!lower.empty())
-        CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
-    return lower;
-}
 
 // 24 upper-case letters from the platform's random source.
 std::string NewCookieValue()
@@ -50,33 +44,6 @@ std::vector<uint64_t> Stamps(const std::wstring& root, const std::vector<std::st
 }
 
 } // namespace
-
-HRESULT ValueStore::Get(const std::wstring& name, VARIANT* value)
-{
-    std::lock_guard<std::mutex> hold(m_lock);
-    auto found = m_values.find(LowerName(name));
-    if (found == m_values.end())
-        return S_OK;
-    return VariantCopy(value, found->second.Get());
-}
-
-HRESULT ValueStore::Put(const std::wstring& name, const VARIANT& value)
-{
-    VariantHolder copy;
-    RETURN_IF_FAILED(VariantCopyInd(copy.Get(), const_cast<VARIANT*>(&value)));
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_values[LowerName(name)] = std::move(copy);
-    return S_OK;
-}
-
-void ValueStore::RemoveAll()
-{
-    std::map<std::wstring, VariantHolder> old;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        old.swap(m_values);
-    }
-}
 
 std::shared_ptr<SessionData> SiteState::FindSession(const std::string& cookieValue)
 {
@@ -137,36 +104,4 @@ bool SiteState::GetPage(const std::wstring& root, const std::string& virtualPath
     m_pages[key] = std::move(entry);
     page = compiled;
     return true;
-}
-
-bool PhysicalPath(const std::wstring& root, const std::string& virtualPath, std::wstring& path)
-{
-    if (virtualPath.empty() || virtualPath[0] != '/')
-        return false;
-    path = root;
-    size_t start = 1;
-    while (start <= virtualPath.size()) {
-        size_t end = virtualPath.find('/', start);
-        if (end == std::string::npos)
-            end = virtualPath.size();
-        const std::string segment = virtualPath.substr(start, end - start);
-        if (segment == "." || segment == ".." || segment.find_first_of("\\:") != std::string::npos)
-            return false;
-        if (!segment.empty())
-            path += L"\\" + WidenBytes(segment, CP_UTF8);
-        start = end + 1;
-    }
-    return true;
-}
-
-uint64_t FileStamp(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return 0;
-    return (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 |
-            data.ftLastWriteTime.dwLowDateTime) ^
-           (uint64_t{data.nFileSizeLow} << 1);
 }

@@ -6,10 +6,8 @@
 #pragma once
 
 #include "asp/PageRun.h"
+#include "asp/ValueStore.h"
 #include "core/PageCompiler.h"
-
-#include "util/ErrorMacros.h"
-#include "util/VariantHolder.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,21 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-
-// Named VARIANT values, names in any letter case (Session.Contents,
-// Application.Contents).
-class ValueStore
-{
-public:
-    // Copies the value of name into *value (Empty when there is none).
-    HRESULT Get(const std::wstring& name, VARIANT* value);
-    HRESULT Put(const std::wstring& name, const VARIANT& value);
-    void RemoveAll();
-
-private:
-    std::mutex m_lock;
-    std::map<std::wstring, VariantHolder> m_values; // by lower-case name
-};
 
 struct SessionData
 {
@@ -78,10 +61,3 @@ private:
     std::mutex m_pageLock;
     std::map<std::wstring, CachedPage> m_pages; // by root + virtual path
 };
-
-// The Windows path of a virtual path under root ("/a/b.inc" ->
-// root\a\b.inc); false for a path with "." or ".." segments, backslashes or
-// a drive.
-bool PhysicalPath(const std::wstring& root, const std::string& virtualPath, std::wstring& path);
-// The modification time of a file; 0 when it does not exist.
-uint64_t FileStamp(const std::wstring& path);

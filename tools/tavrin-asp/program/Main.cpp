@@ -1,11 +1,9 @@
 // tavrin-asp: a development web host that runs classic ASP pages with the
 // platform's VBScript and JScript engines. Not a production server.
-#include "asp/TextCoding.h"
-#include "program/Commands.h"
+#include "program/ConsoleText.h"
+#include "program/RunCommand.h"
+#include "program/ServeCommand.h"
 
-#include <windows.h>
-
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -19,14 +17,6 @@ const wchar_t kUsage[] =
     L"                          [--query STRING] [--header NAME:VALUE]...\n";
 
 } // namespace
-
-void WriteText(bool toError, const std::wstring& text)
-{
-    const std::string bytes = NarrowText(text, CP_UTF8);
-    FILE* stream = toError ? stderr : stdout;
-    fwrite(bytes.data(), 1, bytes.size(), stream);
-    fflush(stream);
-}
 
 int wmain(int argc, wchar_t** argv)
 {

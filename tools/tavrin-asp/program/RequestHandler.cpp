@@ -1,7 +1,7 @@
 // Serving one request: refusals, static files, pages.
 #include "program/RequestHandler.h"
 
-#include "asp/TextCoding.h"
+#include "asp/CodePageText.h"
 #include "core/RequestPath.h"
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 // a static file, or an ASP page; writes the log line.
 #pragma once
 
-#include "program/Server.h"
+#include "program/HttpServer.h"
 #include "program/Worker.h"
 
 struct HandlerContext

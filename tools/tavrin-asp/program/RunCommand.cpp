@@ -5,9 +5,10 @@
 // timeout: it writes a 500 "script timed out" response (unless part of the
 // response is out already) and ends the process with code 1, since the
 // script engines here cannot be interrupted.
+#include "program/RunCommand.h"
+#include "asp/CodePageText.h"
 #include "asp/PageRun.h"
-#include "asp/TextCoding.h"
-#include "program/Commands.h"
+#include "program/ConsoleText.h"
 
 #include "util/Handles.h"
 

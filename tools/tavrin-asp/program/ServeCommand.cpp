@@ -1,6 +1,8 @@
 // "tavrin-asp serve": reads the options, starts Winsock and the server.
-#include "program/Commands.h"
-#include "program/Server.h"
+#include "program/ServeCommand.h"
+
+#include "program/ConsoleText.h"
+#include "program/HttpServer.h"
 #include "program/Supervisor.h"
 
 #include <windows.h>
@@ -106,7 +108,7 @@ int ServeCommand(int argc, wchar_t** argv)
     if (!supervised)
         return SuperviseServer();
     WinsockSession winsock;
-    Server server(options);
+    HttpServer server(options);
     std::string error;
     if (!winsock.Started() || !server.Listen(error)) {
         WriteText(true, L"tavrin-asp serve: " + std::wstring(error.begin(), error.end()) + L"\n");

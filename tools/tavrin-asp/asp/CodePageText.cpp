@@ -1,7 +1,5 @@
-// Code page conversions and file reading for the page runner.
-#include "asp/TextCoding.h"
-
-#include "util/Handles.h"
+// Code page conversions for the page runner and the program.
+#include "asp/CodePageText.h"
 
 #include <windows.h>
 
@@ -30,20 +28,4 @@ std::string NarrowText(std::wstring_view text, unsigned codePage)
     if (length > 0)
         WideCharToMultiByte(page, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
     return bytes;
-}
-
-bool ReadWholeFile(const std::wstring& path, std::string& bytes)
-{
-    HandleHolder file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
-        return false;
-    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD done = 0;
-    return bytes.empty() ||
-           (ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-            done == bytes.size());
 }

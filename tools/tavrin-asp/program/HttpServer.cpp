@@ -1,5 +1,5 @@
-// The server: head reader, worker pool and watchdog (see Server.h).
-#include "program/Server.h"
+// The HTTP server: head reader, worker pool and watchdog (see HttpServer.h).
+#include "program/HttpServer.h"
 
 #include "program/AccessLog.h"
 #include "program/RequestHandler.h"
@@ -41,15 +41,16 @@ void Interrupt(PageWatch& watch)
 
 } // namespace
 
-Server::Server(ServeOptions options) : m_options(std::move(options)), m_site(CreateSiteState())
+HttpServer::HttpServer(ServeOptions options)
+    : m_options(std::move(options)), m_site(CreateSiteState())
 {
     if (!m_options.recordFolder.empty())
         m_recorder = std::make_unique<Recorder>(m_options.recordFolder);
 }
 
-Server::~Server() = default;
+HttpServer::~HttpServer() = default;
 
-bool Server::Listen(std::string& error)
+bool HttpServer::Listen(std::string& error)
 {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -72,15 +73,15 @@ bool Server::Listen(std::string& error)
     return true;
 }
 
-void Server::Run()
+void HttpServer::Run()
 {
     for (int i = 0; i < m_options.threads; ++i)
         StartWorker();
-    std::thread(&Server::Watch, this).detach();
+    std::thread(&HttpServer::Watch, this).detach();
     ReadHeads();
 }
 
-void Server::ReadHeads()
+void HttpServer::ReadHeads()
 {
     std::list<std::unique_ptr<Connection>> waiting;
     for (;;) {
@@ -123,7 +124,7 @@ void Server::ReadHeads()
     }
 }
 
-void Server::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiting)
+void HttpServer::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiting)
 {
     for (;;) {
         sockaddr_in peer = {};
@@ -149,7 +150,7 @@ void Server::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiting)
 
 // Reads what the connection has and dispatches a complete head. True when
 // the connection left the waiting list (dispatched or closed).
-bool Server::ReadHead(std::unique_ptr<Connection>& connection)
+bool HttpServer::ReadHead(std::unique_ptr<Connection>& connection)
 {
     char chunk[8192];
     const int got = recv(connection->socket.Get(), chunk, sizeof chunk, 0);
@@ -180,7 +181,7 @@ bool Server::ReadHead(std::unique_ptr<Connection>& connection)
     return false;
 }
 
-void Server::Dispatch(std::unique_ptr<Connection> connection, HttpHead head, int refusal)
+void HttpServer::Dispatch(std::unique_ptr<Connection> connection, HttpHead head, int refusal)
 {
     SetBlocking(connection->socket.Get(), true);
     std::lock_guard<std::mutex> hold(m_lock);
@@ -188,7 +189,7 @@ void Server::Dispatch(std::unique_ptr<Connection> connection, HttpHead head, int
     m_jobReady.notify_one();
 }
 
-void Server::GiveBack(std::unique_ptr<Connection> connection)
+void HttpServer::GiveBack(std::unique_ptr<Connection> connection)
 {
     SetBlocking(connection->socket.Get(), false);
     connection->waitingSince = Clock::now();
@@ -197,7 +198,7 @@ void Server::GiveBack(std::unique_ptr<Connection> connection)
     m_returned.push_back(std::move(connection));
 }
 
-void Server::StartWorker()
+void HttpServer::StartWorker()
 {
     auto worker = std::make_shared<Worker>();
     worker->watch.timeoutSeconds = m_options.scriptTimeout;
@@ -205,10 +206,10 @@ void Server::StartWorker()
         std::lock_guard<std::mutex> hold(m_lock);
         m_workers.push_back(worker);
     }
-    std::thread(&Server::WorkerLoop, this, worker).detach();
+    std::thread(&HttpServer::WorkerLoop, this, worker).detach();
 }
 
-void Server::WorkerLoop(std::shared_ptr<Worker> worker)
+void HttpServer::WorkerLoop(std::shared_ptr<Worker> worker)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     HandlerContext context{m_options, m_site.get(), m_recorder.get(), *worker};
@@ -246,7 +247,7 @@ void Server::WorkerLoop(std::shared_ptr<Worker> worker)
 // connection is shut down; the worker is set aside and a new one takes its
 // place, so that the pool keeps its size even when the engine cannot be
 // interrupted.
-void Server::Watch()
+void HttpServer::Watch()
 {
     for (;;) {
         std::this_thread::sleep_for(kWatchInterval);

@@ -1,6 +1,5 @@
 // Conversions between the bytes of pages, requests and responses and the
-// UTF-16 text of the script engines, under a Windows code page; and the
-// reading of whole files.
+// UTF-16 text of the script engines, under a Windows code page.
 #pragma once
 
 #include <string>
@@ -11,5 +10,3 @@ std::wstring WidenBytes(std::string_view bytes, unsigned codePage);
 // UTF-16 to bytes under codePage (0 = the system ANSI code page);
 // characters the code page lacks become its default character.
 std::string NarrowText(std::wstring_view text, unsigned codePage);
-// The whole content of a file; false when it cannot be read.
-bool ReadWholeFile(const std::wstring& path, std::string& bytes);

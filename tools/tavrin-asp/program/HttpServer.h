@@ -1,8 +1,8 @@
-// The development host's server: one thread reads request heads from every
-// connection that is waiting for one (so that a slow client never holds a
-// worker), a bounded pool of workers serves complete requests, each in a
-// single-threaded apartment, and a watchdog answers for pages that run past
-// their script timeout and replaces their workers.
+// The development host's HTTP server: one thread reads request heads from
+// every connection that is waiting for one (so that a slow client never
+// holds a worker), a bounded pool of workers serves complete requests, each
+// in a single-threaded apartment, and a watchdog answers for pages that run
+// past their script timeout and replaces their workers.
 #pragma once
 
 #include "asp/PageRun.h"
@@ -42,11 +42,11 @@ struct Job
     int refusal = 0; // a status to answer at once (400, 408, 431, ...)
 };
 
-class Server
+class HttpServer
 {
 public:
-    explicit Server(ServeOptions options);
-    ~Server();
+    explicit HttpServer(ServeOptions options);
+    ~HttpServer();
     // Binds and listens; false with a message when the address is taken.
     bool Listen(std::string& error);
     // Serves until the process ends.
