@@ -43,21 +43,21 @@ bool IsSafeSegment(std::string_view segment)
     return FindNameHazard(segment) == NameHazard::None;
 }
 
-} // namespace
-
 // Empty segments ("//", or "/a//b") are refused: Windows would merge them,
 // so the same file would have more than one name. A single trailing '/' is
-// kept.
-bool MapRequestPath(std::string_view encodedPath, std::string& relative)
+// kept. decode says whether each segment is percent-decoded before it is
+// judged.
+bool MapPath(std::string_view path, bool decode, std::string& relative)
 {
     relative.clear();
-    if (encodedPath.empty() || encodedPath.front() != '/')
+    if (path.empty() || path.front() != '/')
         return false;
-    std::string_view rest = encodedPath.substr(1);
+    std::string_view rest = path.substr(1);
     std::string mapped;
     while (!rest.empty()) {
         const size_t slash = rest.find('/');
-        const std::string segment = UrlDecode(rest.substr(0, slash), false);
+        const std::string_view written = rest.substr(0, slash);
+        const std::string segment = decode ? UrlDecode(written, false) : std::string(written);
         if (!IsSafeSegment(segment))
             return false;
         mapped += segment;
@@ -68,6 +68,18 @@ bool MapRequestPath(std::string_view encodedPath, std::string& relative)
     }
     relative = std::move(mapped);
     return true;
+}
+
+} // namespace
+
+bool MapRequestPath(std::string_view encodedPath, std::string& relative)
+{
+    return MapPath(encodedPath, true, relative);
+}
+
+bool MapVirtualPath(std::string_view virtualPath, std::string& relative)
+{
+    return MapPath(virtualPath, false, relative);
 }
 
 // The types carry no charset parameter: static files are sent as they are

@@ -1,5 +1,6 @@
 // Maps a request path to a file under the served folder, refusing every
-// path that could leave it, and names the content type of static files.
+// path that could leave it or name anything but a plain file or folder, and
+// names the content type of static files.
 // Platform-neutral: the result is a relative path with '/' separators that
 // the host joins to its folder.
 #pragma once
@@ -19,6 +20,12 @@
 // bytes that are not valid UTF-8. Each segment is decoded once and judged
 // after decoding; '+' stays a plus. relative is "" whenever false.
 bool MapRequestPath(std::string_view encodedPath, std::string& relative);
+
+// The same rule for a path that is already decoded (a page's own virtual
+// path, an include's resolved path, what Server.MapPath resolved): every
+// page path the host maps to a file is judged by this one rule. '%' is an
+// ordinary character here.
+bool MapVirtualPath(std::string_view virtualPath, std::string& relative);
 
 // The Content-Type of a static file by its extension in any letter case
 // (".html" -> "text/html", ...); "application/octet-stream" when unknown.
