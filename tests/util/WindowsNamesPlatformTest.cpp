@@ -49,10 +49,12 @@ TEST(WindowsNamesPlatform, EveryNameThePlatformCallsADeviceIsOneToTheRule)
         if (ntdllDevice || fullPathDevice)
             ++platformDevices;
         const bool ruleDevice = IsDeviceName(name);
-        if (ntdllDevice)
+        if (ntdllDevice) {
             EXPECT_TRUE(ruleDevice) << "RtlIsDosDeviceName_U calls it a device; the rule does not";
-        if (fullPathDevice)
+        }
+        if (fullPathDevice) {
             EXPECT_TRUE(ruleDevice) << "GetFullPathNameW maps it to \\\\.\\; the rule does not";
+        }
     }
     // CON, NUL, COM1 and the like are devices on every version: a platform
     // that names none of them answered nothing, and the test proved nothing.
