@@ -2,6 +2,7 @@
 #include "program/AccessLog.h"
 
 #include "common/ConsoleOutput.h"
+#include "core/LogText.h"
 
 #include <windows.h>
 
@@ -38,9 +39,7 @@ void WriteLogLine(const LogEntry& entry)
                        std::to_string(entry.milliseconds) + "ms";
     if (!entry.error.empty())
         line += " " + entry.error;
-    // A request path or an error text must not start a line of its own.
-    for (char& c : line)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    WriteServerLine(line);
+    // A request path or an error text must neither start a line of its own
+    // nor drive the terminal.
+    WriteServerLine(EscapeForLog(line));
 }

@@ -11,6 +11,7 @@
 #include "common/ConsoleOutput.h"
 #include "core/ErrorPage.h"
 #include "core/HttpHead.h"
+#include "core/RequestLimits.h"
 
 #include "util/Handles.h"
 
@@ -206,6 +207,13 @@ int RunWithOptions(const RunOptions& options)
             return 2;
         }
         bodyLength = static_cast<uint64_t>(size.QuadPart);
+        if (bodyLength > LargestRequestBytes()) {
+            WriteText(STD_ERROR_HANDLE, L"tavrin-asp run: " + options.bodyFile +
+                                            L" is larger than " +
+                                            std::to_wstring(LargestRequestBytes()) +
+                                            L" bytes, the largest body this build can take\n");
+            return 2;
+        }
     }
     const std::string utf8Name = NarrowText(fileName, CP_UTF8);
     const HttpHead head = BuildHead(options, utf8Name, bodyLength, !options.bodyFile.empty());
