@@ -14,7 +14,7 @@
 // above them shows means). MB are 10^6 bytes. The last lines printed are,
 // per shape and path,
 //   shape=X path=P mbps=<MB/s> baseline_mbps=<MB/s> [ms=<milliseconds>]
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 
 #include <benchmark/benchmark.h>
 

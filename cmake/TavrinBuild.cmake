@@ -39,13 +39,13 @@ include_directories(${CMAKE_BINARY_DIR}/generated)
 
 # tavrin_version_resource(<target> <rc file>)
 # Adds a program's resource script, which names the file and includes the
-# version block shared by every binary ("server/VersionInfo.rc2": the target
+# version block shared by every binary ("server/dll/VersionInfo.rc2": the target
 # has src/ on its include path). windres reports no dependencies, so the
 # included files are named here.
 function(tavrin_version_resource target rc)
   target_sources(${target} PRIVATE ${rc})
   set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${TAVRIN_VERSION_HEADER}
-               ${TAVRIN_SOURCE_ROOT}/src/server/VersionInfo.rc2)
+               ${TAVRIN_SOURCE_ROOT}/src/server/dll/VersionInfo.rc2)
 endfunction()
 
 # tavrin_expose(<library> [FROM <dir>] <folder>...)
@@ -53,7 +53,8 @@ endfunction()
 # links to the named folders of src/ (or of <dir>) and nothing else, so that
 # "<folder>/X.h" resolves for the library and for whatever links it, and for
 # no other target: a lower library that includes a header of a higher one
-# fails to compile.
+# fails to compile. A folder may be nested ("upload/body"): the root then
+# holds only that subfolder of its parent.
 function(tavrin_expose library)
   cmake_parse_arguments(E "" "FROM" "" ${ARGN})
   set(base ${TAVRIN_SOURCE_ROOT}/src)
@@ -63,6 +64,8 @@ function(tavrin_expose library)
   set(root ${CMAKE_BINARY_DIR}/include/${library})
   file(MAKE_DIRECTORY ${root})
   foreach(folder ${E_UNPARSED_ARGUMENTS})
+    get_filename_component(parent ${root}/${folder} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
     file(CREATE_LINK ${base}/${folder} ${root}/${folder} SYMBOLIC)
   endforeach()
   target_include_directories(${library} PUBLIC ${root})

@@ -1,8 +1,8 @@
 // Checks the save-target rule against a model of what Windows makes of a
 // file name: it drops trailing dots and spaces, reads a colon as the start
-// of a stream name, and opens a device for a reserved name before the first
-// dot. A name that Windows would store differently, or in a device, must
-// never be accepted; one that it keeps as it is must never be refused.
+// of a stream name, refuses control characters and < > " | ? *, and opens a
+// device for a reserved name before the first dot. A name that Windows would store differently, or
+// in a device, must never be accepted; one that it keeps as it is must never be refused.
 #include "uploadfile/SaveTarget.h"
 
 #include <cstddef>
@@ -35,23 +35,26 @@ bool IsDevice(Name name)
         if (c >= 'a' && c <= 'z')
             c = static_cast<WCHAR>(c - 32);
     }
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* device : kDevices) {
-        if (name == Name(device, device + 3))
+        if (name == Name(device, device + std::strlen(device)))
             return true;
     }
     const Name port = name.substr(0, 3);
     const WCHAR digit = name.size() == 4 ? name[3] : 0;
     return (port == Name{'C', 'O', 'M'} || port == Name{'L', 'P', 'T'}) &&
-           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+           ((digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
 bool WindowsWouldChange(const Name& name)
 {
     if (name.empty())
         return false;
-    return name.back() == '.' || name.back() == ' ' || name.find(':') != Name::npos ||
-           IsDevice(name);
+    for (WCHAR c : name) {
+        if (c < 0x20 || Name{':', '<', '>', '"', '|', '?', '*'}.find(c) != Name::npos)
+            return true;
+    }
+    return name.back() == '.' || name.back() == ' ' || IsDevice(name);
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 // and each path's searches, walked over the whole input, must find what the
 // byte-by-byte rule finds.
 #include "support/SplitterReference.h"
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Body file operations: see BodyFile.h.
 #include "upload/BodyFile.h"
 
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 #include "util/Handles.h"
 #include "util/LastErrorStatus.h"
 #include "util/SafeArrayHolder.h"

@@ -5,8 +5,8 @@
 // Windows only (it reads VARIANTs).
 #pragma once
 
-#include "upload/FormField.h"
-#include "upload/LcArray.h"
+#include "upload/body/FormField.h"
+#include "upload/body/LcArray.h"
 
 #include <windows.h>
 

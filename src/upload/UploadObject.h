@@ -6,10 +6,10 @@
 // (IUploadNative).
 #pragma once
 
+#include "TavrinUpload/UploadNative.h"
 #include "TavrinUpload_h.h"
 #include "server/ClassFactory.h"
 #include "server/DispatchImpl.h"
-#include "upload/UploadNative.h"
 #include "upload/UploadRequest.h"
 
 class CComASPUpload : public CComObjectRootEx<CComSingleThreadModel>,

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "upload/AspHost.h"
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 #include "util/ComPtr.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Which target paths SaveAs refuses before the file system sees them.
 // Windows rewrites or misroutes some file names: it drops trailing dots and
 // spaces ("shell.asp." is stored as "shell.asp"), reads "name:stream" as an
-// alternate data stream of "name", and opens a device for CON, PRN, AUX,
-// NUL, COM1-COM9 and LPT1-LPT9 whatever extension follows. Pages build
+// alternate data stream of "name", and opens a device for CON, NUL, COM1
+// and the like whatever extension follows. Pages build
 // targets from client file names after checking their extension, so a
 // target of that kind would store something other than what was checked,
 // or nothing at all. Platform-neutral.
@@ -14,8 +14,9 @@
 
 // True when the last component of the length units at path (after the last
 // backslash or slash, and after a leading drive designator "X:" of the
-// whole path) ends in a dot or a space, contains a colon, or is a reserved
-// device name in any letter case, alone or with an extension (COM and LPT
-// also with the superscript digits 1, 2 and 3). An empty last component is
-// not refused here; no file can be created under it anyway.
+// whole path) is one that Windows would not keep as it is: any hazard of
+// FindNameHazard (util/WindowsNames.h): a trailing dot or space, a colon, a
+// device name alone or with an extension, a control character or one of
+// < > " | ? *. An empty last component is not refused here; no file can be
+// created under it anyway.
 bool IsRefusedSaveTarget(const WCHAR* path, size_t length) noexcept;

@@ -9,7 +9,7 @@
 #include "TavrinUpload_h.h"
 #include "server/ClassFactory.h"
 #include "server/DispatchImpl.h"
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 #include "uploadfile/ClientPath.h"
 #include "util/ComPtr.h"
 

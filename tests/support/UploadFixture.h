@@ -4,9 +4,9 @@
 // short helpers to take items and read their properties.
 #pragma once
 
+#include "TavrinUpload/UploadNative.h"
 #include "TavrinUpload_h.h"
 #include "support/HostDouble.h"
-#include "upload/UploadNative.h"
 #include "util/ComPtr.h"
 
 #include <gtest/gtest.h>

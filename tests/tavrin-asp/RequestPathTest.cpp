@@ -68,6 +68,36 @@ TEST(RequestPath, MapsLookalikesThatAreOrdinaryNames)
     }
 }
 
+// A decoded path (a page, an include, Server.MapPath's result) is judged
+// by the same rule, but a '%' in it is part of a file name.
+TEST(RequestPath, VirtualPathsKeepPercentAndMeetTheSameRefusals)
+{
+    const struct
+    {
+        const char* path;
+        bool mapped;
+        const char* relative;
+    } rows[] = {
+        {"/a%20b/100%.asp", true, "a%20b/100%.asp"},
+        {"/%2e%2e/x", true, "%2e%2e/x"},
+        {"/inc/", true, "inc/"},
+        {"/inc/../x", false, ""},
+        {"/inc/nul.asp", false, ""},
+        {"/inc/a.asp::$DATA", false, ""},
+        {"/inc\\x", false, ""},
+        {"/inc.", false, ""},
+        {"//inc", false, ""},
+        {"inc/a.asp", false, ""},
+        {"/\xff.asp", false, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        std::string relative = "stale";
+        EXPECT_EQ(row.mapped, MapVirtualPath(row.path, relative));
+        EXPECT_EQ(row.relative, relative);
+    }
+}
+
 TEST(RequestPath, ContentTypeByExtensionInAnyCase)
 {
     EXPECT_EQ("text/html", ContentTypeFor("a/INDEX.HTM"));

@@ -1,6 +1,6 @@
 // JSON string literals and UTF-8 from the UTF-16 text the component returns:
 // escapes, multi-byte characters, surrogate pairs and unpaired surrogates.
-#include "JsonText.h"
+#include "common/JsonText.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +41,37 @@ TEST(JsonText, EscapesAndEncodesEveryKindOfUnit)
         std::string out = "prefix:";
         AppendJsonString(out, row.input);
         EXPECT_EQ("prefix:" + row.expected, out);
+    }
+}
+
+struct BytesRow
+{
+    const char* label;
+    std::string input;
+    std::string expected;
+};
+
+// Header values arrive in whatever encoding the client chose: the literal
+// must stay valid JSON, and each stray byte must stay recoverable.
+TEST(JsonText, BytesThatAreNotUtf8BecomeEscapedSurrogates)
+{
+    const BytesRow rows[] = {
+        {"ascii with escapes", "a\"\\\n", "\"a\\\"\\\\\\n\""},
+        {"well-formed two, three and four bytes", "\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80",
+         "\"\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\""},
+        {"latin-1 byte", "caf\xe9", "\"caf\\udce9\""},
+        {"gbk pair", "\xd6\xd0", "\"\\udcd6\\udcd0\""},
+        {"overlong slash", "\xc0\xaf", "\"\\udcc0\\udcaf\""},
+        {"encoded surrogate", "\xed\xa0\x80", "\"\\udced\\udca0\\udc80\""},
+        {"above U+10FFFF", "\xf4\x90\x80\x80", "\"\\udcf4\\udc90\\udc80\\udc80\""},
+        {"sequence cut at the end", "a\xe4\xb8", "\"a\\udce4\\udcb8\""},
+        {"stray continuation then ascii", "\x80z", "\"\\udc80z\""},
+    };
+    for (const BytesRow& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::string out;
+        AppendJsonBytes(out, row.input);
+        EXPECT_EQ(row.expected, out);
     }
 }
 

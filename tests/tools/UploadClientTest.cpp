@@ -6,7 +6,7 @@
 // test did not set up.
 #include "UploadClient.h"
 
-#include "upload/UploadNative.h"
+#include "TavrinUpload/UploadNative.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 // the end the library must be unloadable, the hosts unreferenced, and the
 // heaps no fuller than after a warm-up walk. TAVRIN_TORTURE_STEPS (default
 // 100000) and TAVRIN_TORTURE_SEED set the walk.
+#include "TavrinUpload/UploadNative.h"
 #include "TavrinUpload_h.h"
 #include "support/BuiltDll.h"
 #include "support/HostDouble.h"
 #include "support/TempDir.h"
-#include "upload/UploadNative.h"
 #include "util/BstrHolder.h"
 #include "util/ComPtr.h"
 #include "util/VariantHolder.h"

@@ -1,7 +1,7 @@
 #include "upload/BodyFile.h"
 
 #include "support/TempDir.h"
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 #include "util/Handles.h"
 #include "util/SafeArrayHolder.h"
 #include "util/VariantHolder.h"

@@ -10,9 +10,9 @@
 #include "ExtractCommand.h"
 
 #include "InspectReport.h"
-#include "JsonText.h"
 #include "SafeFileName.h"
 #include "UploadClient.h"
+#include "common/JsonText.h"
 #include "util/BstrHolder.h"
 #include "util/Handles.h"
 

@@ -3,7 +3,7 @@
 // byte with an expected one.
 #include "InspectReport.h"
 
-#include "JsonText.h"
+#include "common/JsonText.h"
 
 namespace {
 

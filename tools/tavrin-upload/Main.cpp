@@ -2,13 +2,13 @@
 // through the TavrinUpload component, the way a web page would see it, with
 // no web server. Exit codes: 0 success, 1 failure (component, file, or an
 // item that extract could not save), 2 usage error.
-#include "ConsoleOutput.h"
 #include "ExtractCommand.h"
 #include "InspectCommand.h"
 #include "InspectReport.h"
-#include "JsonText.h"
 #include "ToolArguments.h"
 #include "UploadClient.h"
+#include "common/ConsoleOutput.h"
+#include "common/JsonText.h"
 
 #include <objbase.h>
 

@@ -11,8 +11,3 @@
 // Null when name is safe to use as a file name inside the target directory;
 // otherwise a short English reason (ASCII) why it is refused.
 const char* UnsafeFileNameReason(std::u16string_view name);
-
-// True when the part of name before its first dot, trailing spaces ignored,
-// is a Windows device name (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-COM9,
-// LPT1-LPT9, also with the superscript digits 1, 2, 3), in any letter case.
-bool IsReservedDeviceName(std::u16string_view name);

@@ -4,7 +4,7 @@
 // Every mistake is reported with a message and no partial result is used.
 #include "ToolArguments.h"
 
-#include "JsonText.h"
+#include "common/JsonText.h"
 
 const char kToolUsage[] =
     "usage: tavrin-upload inspect BODY [--page-code N]\n"

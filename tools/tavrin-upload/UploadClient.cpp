@@ -5,7 +5,7 @@
 // that just failed.
 #include "UploadClient.h"
 
-#include "upload/UploadNative.h"
+#include "TavrinUpload/UploadNative.h"
 #include "util/BstrHolder.h"
 #include "util/VariantHolder.h"
 

@@ -11,6 +11,11 @@ escaped = Server.MapPath("/inc/../../outside")
 number = Err.Number
 On Error GoTo 0
 Check number <> 0, "an error from MapPath out of the root", escaped
+On Error Resume Next
+device = Server.MapPath("/inc/nul.txt")
+number = Err.Number
+On Error GoTo 0
+Check number <> 0, "an error from MapPath of a device name", device
 CheckEqual "HTMLEncode", "&lt;a href=&quot;x&quot;&gt;&amp;&lt;/a&gt;", Server.HTMLEncode("<a href=""x"">&</a>")
 CheckEqual "URLEncode", "a+b%26c%2Fd", Server.URLEncode("a b&c/d")
 CheckEqual "ScriptTimeout by default", 90, Server.ScriptTimeout

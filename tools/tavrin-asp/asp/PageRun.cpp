@@ -5,13 +5,14 @@
 // a script error replaces what is still buffered with a 500 error page.
 #include "asp/PageRun.h"
 
-#include "asp/CodePageText.h"
 #include "asp/FileAccess.h"
 #include "asp/HostObjects.h"
 #include "asp/PageState.h"
 #include "asp/PhysicalPath.h"
 #include "asp/ScriptError.h"
 #include "asp/SiteState.h"
+#include "common/CodePageText.h"
+#include "core/ErrorPage.h"
 
 #include "util/ComPtr.h"
 
@@ -190,9 +191,7 @@ void AnswerError(PageState& state, int status, const ScriptError* error)
     state.ended = false;
     state.buffering = true;
     state.WriteText(error ? ErrorPageHtml(*error)
-                          : L"<html><head><title>" + WidenBytes(state.statusLine, CP_ACP) +
-                                L"</title></head><body><h1>" +
-                                WidenBytes(state.statusLine, CP_ACP) + L"</h1></body></html>\r\n");
+                          : WidenBytes(ErrorPageHtml(state.statusLine, {}), CP_UTF8));
 }
 
 PageOutcome Finish(PageState& state)

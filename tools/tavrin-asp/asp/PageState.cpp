@@ -2,26 +2,23 @@
 // fields) and sending through the request's output, and the page's session.
 #include "asp/PageState.h"
 
-#include "asp/CodePageText.h"
+#include "common/CodePageText.h"
+#include "core/HttpDate.h"
 #include "core/UrlCoding.h"
 
 #include <windows.h>
 
 namespace {
 
-std::string HttpDate(time_t seconds)
+// The Expires date of an answer, seconds after the epoch; empty when the C
+// library cannot break it down.
+std::string ExpiresDate(time_t seconds)
 {
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     tm parts;
     if (gmtime_s(&parts, &seconds) != 0)
         return std::string();
-    char text[64];
-    snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[parts.tm_wday],
-             parts.tm_mday, kMonths[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour,
-             parts.tm_min, parts.tm_sec);
-    return text;
+    return HttpDate({parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                     parts.tm_min, parts.tm_sec});
 }
 
 std::string CookieLine(const ResponseCookie& cookie)
@@ -125,7 +122,7 @@ std::string PageState::BuildHead(bool withLength) const
     if (!cacheControl.empty())
         head += "Cache-Control: " + NarrowText(cacheControl, CP_UTF8) + "\r\n";
     if (expiresSet)
-        head += "Expires: " + HttpDate(time(nullptr) + expiresMinutes * 60) + "\r\n";
+        head += "Expires: " + ExpiresDate(time(nullptr) + expiresMinutes * 60) + "\r\n";
     if (newSession && session)
         head += "Set-Cookie: " + std::string(kSessionCookieName) + "=" +
                 NarrowText(session->cookieValue, CP_UTF8) + "; path=/\r\n";

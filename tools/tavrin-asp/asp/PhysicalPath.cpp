@@ -1,27 +1,26 @@
 // The mapping of a page's virtual paths (the page itself, its includes,
-// Request.ServerVariables' PATH_TRANSLATED) to files under the served folder.
+// Request.ServerVariables' PATH_TRANSLATED, Server.MapPath) to files under
+// the served folder. The rule is the request path's; this only joins.
 #include "asp/PhysicalPath.h"
 
-#include "asp/CodePageText.h"
+#include "common/CodePageText.h"
+#include "core/RequestPath.h"
 
 #include <windows.h>
 
 bool PhysicalPath(const std::wstring& root, const std::string& virtualPath, std::wstring& path)
 {
-    if (virtualPath.empty() || virtualPath[0] != '/')
+    path.clear();
+    std::string relative;
+    if (!MapVirtualPath(virtualPath, relative))
         return false;
+    if (!relative.empty() && relative.back() == '/')
+        relative.pop_back();
     path = root;
-    size_t start = 1;
-    while (start <= virtualPath.size()) {
-        size_t end = virtualPath.find('/', start);
-        if (end == std::string::npos)
-            end = virtualPath.size();
-        const std::string segment = virtualPath.substr(start, end - start);
-        if (segment == "." || segment == ".." || segment.find_first_of("\\:") != std::string::npos)
-            return false;
-        if (!segment.empty())
-            path += L"\\" + WidenBytes(segment, CP_UTF8);
-        start = end + 1;
-    }
+    if (relative.empty())
+        return true;
+    path += L'\\';
+    for (wchar_t c : WidenBytes(relative, CP_UTF8))
+        path += c == L'/' ? L'\\' : c;
     return true;
 }

@@ -3,7 +3,9 @@
 
 #include <string>
 
-// The Windows path of a virtual path under root ("/a/b.inc" ->
-// root\a\b.inc); false for a path with "." or ".." segments, backslashes or
-// a drive.
+// The Windows path of a decoded virtual path under root ("/a/b.inc" ->
+// root\a\b.inc, "/" -> root). False, with path empty, for every path the
+// host's one mapping rule refuses (MapVirtualPath): dot segments, empty
+// segments, backslashes, drives and streams, device names, names Windows
+// would shorten, bytes that are not UTF-8.
 bool PhysicalPath(const std::wstring& root, const std::string& virtualPath, std::wstring& path);

@@ -2,7 +2,7 @@
 // enumerator that For Each uses on both.
 #include "asp/RequestDictionary.h"
 
-#include "asp/CodePageText.h"
+#include "common/CodePageText.h"
 
 #include "util/ComPtr.h"
 #include "util/ErrorMacros.h"

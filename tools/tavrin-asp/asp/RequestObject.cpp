@@ -3,10 +3,10 @@
 // TotalBytes and BinaryRead. The body is read from the connection only as
 // the page asks: BinaryRead takes what it is asked for, Form reads the rest
 // of the body once. A page uses one or the other, as in IIS.
-#include "asp/CodePageText.h"
 #include "asp/HostObjects.h"
 #include "asp/PhysicalPath.h"
 #include "asp/RequestDictionary.h"
+#include "common/CodePageText.h"
 #include "core/RequestLimits.h"
 
 #include "util/ErrorMacros.h"

@@ -4,8 +4,9 @@
 // kPageEndStatus, which the script site takes for a normal end; later
 // writes are dropped (a script that catches the error with On Error Resume
 // Next runs on, but sends nothing more).
-#include "asp/CodePageText.h"
 #include "asp/HostObjects.h"
+#include "common/CodePageText.h"
+#include "core/HttpDate.h"
 
 #include "core/UrlCoding.h"
 
@@ -101,17 +102,12 @@ std::wstring HeadTextRefusal(const wchar_t* property)
 // An HTTP date of an automation date (taken as UTC).
 std::wstring HttpDateOf(DATE date)
 {
-    static const wchar_t* const kDays[] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
-    static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
-                                             L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
     SYSTEMTIME time;
     if (!VariantTimeToSystemTime(date, &time))
         return std::wstring();
-    wchar_t text[64];
-    swprintf(text, 64, L"%ls, %02u %ls %04u %02u:%02u:%02u GMT", kDays[time.wDayOfWeek % 7],
-             time.wDay, kMonths[(time.wMonth + 11) % 12], time.wYear, time.wHour, time.wMinute,
-             time.wSecond);
-    return text;
+    const std::string text =
+        HttpDate({time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond});
+    return std::wstring(text.begin(), text.end());
 }
 
 class WriteCookie : public AspObject<IWriteCookie>

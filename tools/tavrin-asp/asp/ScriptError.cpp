@@ -2,8 +2,8 @@
 #include "asp/ScriptError.h"
 
 #include "asp/AspObject.h"
-#include "asp/CodePageText.h"
-#include "core/UrlCoding.h"
+#include "common/CodePageText.h"
+#include "core/ErrorPage.h"
 
 #include "util/BstrHolder.h"
 
@@ -108,13 +108,14 @@ ScriptError HostError(HRESULT number, const std::wstring& description, const Com
 
 std::wstring ErrorPageHtml(const ScriptError& error)
 {
-    std::wstring html = L"<html><head><title>500 Internal Server Error</title></head><body>\r\n"
-                        L"<h1>500 Internal Server Error</h1>\r\n<p>";
-    html += HtmlEncode(error.source) + L" '" + Hex(error.number) + L"'</p>\r\n<p>" +
-            HtmlEncode(error.description) + L"</p>\r\n<p>" + HtmlEncode(error.file);
+    std::wstring place = error.file;
     if (error.line > 0)
-        html += L", line " + std::to_wstring(error.line);
-    return html + L"</p>\r\n</body></html>\r\n";
+        place += L", line " + std::to_wstring(error.line);
+    const std::string html =
+        ErrorPageHtml("500 Internal Server Error",
+                      {NarrowText(error.source + L" '" + Hex(error.number) + L"'", CP_UTF8),
+                       NarrowText(error.description, CP_UTF8), NarrowText(place, CP_UTF8)});
+    return WidenBytes(html, CP_UTF8);
 }
 
 std::string ErrorLogText(const ScriptError& error)

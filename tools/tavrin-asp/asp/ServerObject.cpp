@@ -1,8 +1,9 @@
 // The Server object: CreateObject (with the OnStartPage/OnEndPage calls
 // that IIS makes on components that have them), MapPath, HTMLEncode,
 // URLEncode and ScriptTimeout.
-#include "asp/CodePageText.h"
 #include "asp/HostObjects.h"
+#include "asp/PhysicalPath.h"
+#include "common/CodePageText.h"
 #include "core/UrlCoding.h"
 
 #include "util/ErrorMacros.h"
@@ -174,7 +175,8 @@ STDMETHODIMP ServerObject::CreateObject(BSTR progId, IDispatch** object)
 
 // A path that starts with '/' or '\' is virtual (from the served root);
 // others are relative to the page's folder. "." and ".." are resolved; a
-// path that would leave the root is refused.
+// path that would leave the root is refused, and the result is mapped by
+// the same rule as every page path (PhysicalPath).
 STDMETHODIMP ServerObject::MapPath(BSTR path, BSTR* physical)
 {
     if (!physical)
@@ -207,9 +209,13 @@ STDMETHODIMP ServerObject::MapPath(BSTR path, BSTR* physical)
         }
         segments.push_back(segment);
     }
-    std::wstring result = m_state->request.root;
+    std::wstring virtualPath;
     for (const std::wstring& segment : segments)
-        result += L"\\" + segment;
+        virtualPath += L"/" + segment;
+    std::wstring result;
+    if (!PhysicalPath(m_state->request.root,
+                      NarrowText(virtualPath.empty() ? L"/" : virtualPath, CP_UTF8), result))
+        return Fail(E_INVALIDARG, L"Server.MapPath: the path names no plain file or folder.");
     return Copy(result, physical);
 }
 

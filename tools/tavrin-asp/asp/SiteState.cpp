@@ -2,9 +2,9 @@
 #define _CRT_RAND_S
 #include "asp/SiteState.h"
 
-#include "asp/CodePageText.h"
 #include "asp/FileAccess.h"
 #include "asp/PhysicalPath.h"
+#include "common/CodePageText.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -25,6 +25,8 @@
 //   language only; other <script> tags stay literal text.
 #include "core/PageCompiler.h"
 
+#include "core/RequestPath.h"
+
 #include <cstring>
 
 #include <map>
@@ -589,6 +591,9 @@ bool Compiler::CompileInclude(FileContext& file, const IncludeDirective& include
     std::string path;
     if (!ResolveInclude(file.folder, include, path))
         return Fail(file.index, line, "include path leaves the root: " + std::string(include.path));
+    std::string relative;
+    if (!MapVirtualPath(path, relative))
+        return Fail(file.index, line, "include path names no plain file: " + path);
     if (file.depth + 1 >= kMaxIncludeDepth)
         return Fail(file.index, line, "includes nested too deeply: " + path);
     if (++m_includes > kMaxIncludeCount)

@@ -6,7 +6,9 @@
 // something other than a plain file name below the folder is refused.
 #include "core/RequestPath.h"
 
+#include "common/Utf8Sequence.h"
 #include "core/UrlCoding.h"
+#include "util/WindowsNames.h"
 
 #include <algorithm>
 
@@ -24,108 +26,39 @@ std::string AsciiLower(std::string_view text)
     return lower;
 }
 
-// Bytes no segment may hold: separators (a decoded '/' would make a new
-// segment, '\\' is one to Windows), ':' (drive letters, alternate data
-// streams), the wildcard and other characters Windows refuses in names,
-// and every control byte including NUL.
-bool IsForbiddenByte(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F)
-        return true;
-    return std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool IsValidUtf8(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead < 0x80) {
-            length = 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return false;
-        }
-        if (text.size() - i < length)
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            const auto u = static_cast<unsigned char>(text[i + k]);
-            const unsigned char min = k == 1 ? low : 0x80;
-            const unsigned char max = k == 1 ? high : 0xBF;
-            if (u < min || u > max)
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-// CON, PRN, AUX, NUL, COM0-9, LPT0-9 (also with the superscript digits
-// Windows accepts there), CONIN$ and CONOUT$: Windows opens the device
-// whatever extension follows and whatever blanks precede the extension.
-bool IsDeviceName(std::string_view segment)
-{
-    std::string_view base = segment.substr(0, segment.find('.'));
-    while (!base.empty() && base.back() == ' ')
-        base.remove_suffix(1);
-    const std::string lower = AsciiLower(base);
-    static const char* const kNames[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
-    for (const char* name : kNames) {
-        if (lower == name)
-            return true;
-    }
-    if (lower.size() < 4 || (lower.compare(0, 3, "com") != 0 && lower.compare(0, 3, "lpt") != 0))
-        return false;
-    const std::string_view digit = std::string_view(lower).substr(3);
-    if (digit.size() == 1)
-        return digit[0] >= '0' && digit[0] <= '9';
-    return digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3";
-}
-
-// A decoded segment that names a plain file or folder below its parent.
-// "." and ".." end in a dot and are refused with every name Windows would
-// silently shorten by removing trailing dots and spaces.
+// A decoded segment that names a plain file or folder below its parent:
+// strict UTF-8, not empty, no DEL (a control character to the host, though
+// Windows would keep it), and no hazard of the shared name rule. "." and
+// ".." end in a dot and are refused with every name Windows would silently
+// shorten by removing trailing dots and spaces; a decoded '/' or '\\' is a
+// separator and refused, since it would make new segments.
 bool IsSafeSegment(std::string_view segment)
 {
     if (segment.empty())
         return false;
-    if (std::any_of(segment.begin(), segment.end(), IsForbiddenByte))
+    if (!IsWellFormedUtf8(segment))
         return false;
-    if (segment.back() == '.' || segment.back() == ' ')
+    if (segment.find('\x7F') != std::string_view::npos)
         return false;
-    return !IsDeviceName(segment);
+    return FindNameHazard(segment) == NameHazard::None;
 }
-
-} // namespace
 
 // Empty segments ("//", or "/a//b") are refused: Windows would merge them,
 // so the same file would have more than one name. A single trailing '/' is
-// kept.
-bool MapRequestPath(std::string_view encodedPath, std::string& relative)
+// kept. decode says whether each segment is percent-decoded before it is
+// judged.
+bool MapPath(std::string_view path, bool decode, std::string& relative)
 {
     relative.clear();
-    if (encodedPath.empty() || encodedPath.front() != '/')
+    if (path.empty() || path.front() != '/')
         return false;
-    std::string_view rest = encodedPath.substr(1);
+    std::string_view rest = path.substr(1);
     std::string mapped;
     while (!rest.empty()) {
         const size_t slash = rest.find('/');
-        const std::string segment = UrlDecode(rest.substr(0, slash), false);
-        if (!IsSafeSegment(segment) || !IsValidUtf8(segment))
+        const std::string_view written = rest.substr(0, slash);
+        const std::string segment = decode ? UrlDecode(written, false) : std::string(written);
+        if (!IsSafeSegment(segment))
             return false;
         mapped += segment;
         if (slash == std::string_view::npos)
@@ -135,6 +68,18 @@ bool MapRequestPath(std::string_view encodedPath, std::string& relative)
     }
     relative = std::move(mapped);
     return true;
+}
+
+} // namespace
+
+bool MapRequestPath(std::string_view encodedPath, std::string& relative)
+{
+    return MapPath(encodedPath, true, relative);
+}
+
+bool MapVirtualPath(std::string_view virtualPath, std::string& relative)
+{
+    return MapPath(virtualPath, false, relative);
 }
 
 bool HasHiddenSegment(std::string_view relative)

@@ -1,6 +1,7 @@
 // Maps a request path to a file under the served folder, refusing every
-// path that could leave it, and decides which files are served as static
-// files and under what content type.
+// path that could leave it or name anything but a plain file or folder, and
+// decides which files are served as static files and under what content
+// type.
 // Platform-neutral: the result is a relative path with '/' separators that
 // the host joins to its folder.
 #pragma once
@@ -20,6 +21,12 @@
 // bytes that are not valid UTF-8. Each segment is decoded once and judged
 // after decoding; '+' stays a plus. relative is "" whenever false.
 bool MapRequestPath(std::string_view encodedPath, std::string& relative);
+
+// The same rule for a path that is already decoded (a page's own virtual
+// path, an include's resolved path, what Server.MapPath resolved): every
+// page path the host maps to a file is judged by this one rule. '%' is an
+// ordinary character here.
+bool MapVirtualPath(std::string_view virtualPath, std::string& relative);
 
 // True when a segment of the '/'-separated path begins with '.': such
 // names (.git, .env, .htaccess) hold the private files of a tool or a site,

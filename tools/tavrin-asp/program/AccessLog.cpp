@@ -1,6 +1,7 @@
 // The request log.
 #include "program/AccessLog.h"
 
+#include "common/ConsoleOutput.h"
 #include "core/LogText.h"
 
 #include <windows.h>
@@ -27,9 +28,7 @@ std::string Now()
 void WriteServerLine(const std::string& text)
 {
     std::lock_guard<std::mutex> hold(g_lock);
-    fwrite(text.data(), 1, text.size(), stdout);
-    fputc('\n', stdout);
-    fflush(stdout);
+    WriteText(STD_OUTPUT_HANDLE, text + "\n");
 }
 
 void WriteLogLine(const LogEntry& entry)

@@ -1,6 +1,6 @@
 // tavrin-asp: a development web host that runs classic ASP pages with the
 // platform's VBScript and JScript engines. Not a production server.
-#include "program/ConsoleText.h"
+#include "common/ConsoleOutput.h"
 #include "program/RunCommand.h"
 #include "program/ServeCommand.h"
 
@@ -26,6 +26,7 @@ int wmain(int argc, wchar_t** argv)
         return ServeCommand(argc - 2, argv + 2);
     if (command == L"run")
         return RunCommand(argc - 2, argv + 2);
-    WriteText(!command.empty() && command != L"--help", kUsage);
+    WriteText(!command.empty() && command != L"--help" ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE,
+              kUsage);
     return command == L"--help" ? 0 : 2;
 }

@@ -1,27 +1,11 @@
 // Recording of request bodies.
 #include "program/Recorder.h"
 
+#include "core/HeadJson.h"
+
 #include <windows.h>
 
 namespace {
-
-void AppendJsonString(std::string& out, const std::string& text)
-{
-    out += '"';
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    out += '"';
-}
 
 std::wstring Stamp(unsigned n)
 {
@@ -34,25 +18,6 @@ std::wstring Stamp(unsigned n)
 }
 
 } // namespace
-
-std::string HeadJson(const HttpHead& head)
-{
-    std::string json = "{\"method\": ";
-    AppendJsonString(json, head.method);
-    json += ", \"path\": ";
-    AppendJsonString(json, head.path);
-    json += ", \"query\": ";
-    AppendJsonString(json, head.query);
-    json += ", \"headers\": [";
-    for (size_t i = 0; i < head.headers.size(); ++i) {
-        json += i ? ", [" : "[";
-        AppendJsonString(json, head.headers[i].name);
-        json += ", ";
-        AppendJsonString(json, head.headers[i].value);
-        json += "]";
-    }
-    return json + "]}\n";
-}
 
 FileHolder Recorder::Start(const HttpHead& head)
 {

@@ -29,6 +29,3 @@ private:
     std::wstring m_folder;
     std::atomic<unsigned> m_count{0};
 };
-
-// The head as a small JSON document (method, path, query, headers).
-std::string HeadJson(const HttpHead& head);

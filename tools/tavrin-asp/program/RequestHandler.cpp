@@ -1,7 +1,9 @@
 // Serving one request: refusals, static files, pages.
 #include "program/RequestHandler.h"
 
-#include "asp/CodePageText.h"
+#include "common/CodePageText.h"
+#include "core/ErrorPage.h"
+#include "core/HttpHead.h"
 #include "core/RequestPath.h"
 #include "core/UrlCoding.h"
 
@@ -227,9 +229,7 @@ std::string SimpleResponse(int status, const std::string& message, bool keepAliv
                            const std::string& extraHeaders)
 {
     const std::string text = StatusText(status);
-    const std::string body = "<!DOCTYPE html>\r\n<html><head><title>" + text +
-                             "</title></head><body><h1>" + text + "</h1><p>" + message +
-                             "</p></body></html>\r\n";
+    const std::string body = ErrorPageHtml(text, {message});
     return "HTTP/1.1 " + text +
            "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
            "\r\n" + extraHeaders + (keepAlive ? "" : "Connection: close\r\n") + "\r\n" + body;

@@ -6,10 +6,12 @@
 // response is out already) and ends the process with code 1, since the
 // script engines here cannot be interrupted.
 #include "program/RunCommand.h"
-#include "asp/CodePageText.h"
 #include "asp/PageRun.h"
+#include "common/CodePageText.h"
+#include "common/ConsoleOutput.h"
+#include "core/ErrorPage.h"
+#include "core/HttpHead.h"
 #include "core/RequestLimits.h"
-#include "program/ConsoleText.h"
 
 #include "util/Handles.h"
 
@@ -117,15 +119,14 @@ public:
     {
         std::lock_guard<std::mutex> hold(m_lock);
         m_takenOver = true;
-        const std::string body = "<html><body><h1>500 Internal Server Error</h1>"
-                                 "<p>script timed out after " +
-                                 std::to_string(seconds) + " seconds</p></body></html>\r\n";
+        const std::string body = ErrorPageHtml(
+            StatusText(500), {"script timed out after " + std::to_string(seconds) + " seconds"});
         const std::string answer =
             "HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/html\r\nContent-Length: " +
             std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
         if (m_sent == 0)
             WriteAll(answer.data(), answer.size());
-        WriteText(true, L"tavrin-asp: script timed out\n");
+        WriteText(STD_ERROR_HANDLE, L"tavrin-asp: script timed out\n");
         TerminateProcess(GetCurrentProcess(), 1);
         for (;;)
             Sleep(INFINITE);
@@ -190,7 +191,7 @@ int RunWithOptions(const RunOptions& options)
     wchar_t* name = nullptr;
     const DWORD length = GetFullPathNameW(options.page.c_str(), MAX_PATH * 4, full, &name);
     if (length == 0 || length >= MAX_PATH * 4 || !name) {
-        WriteText(true, L"tavrin-asp run: bad page path " + options.page + L"\n");
+        WriteText(STD_ERROR_HANDLE, L"tavrin-asp run: bad page path " + options.page + L"\n");
         return 2;
     }
     const std::wstring fileName = name;
@@ -202,14 +203,15 @@ int RunWithOptions(const RunOptions& options)
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         LARGE_INTEGER size;
         if (bodyFile.Get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(bodyFile.Get(), &size)) {
-            WriteText(true, L"tavrin-asp run: cannot read " + options.bodyFile + L"\n");
+            WriteText(STD_ERROR_HANDLE, L"tavrin-asp run: cannot read " + options.bodyFile + L"\n");
             return 2;
         }
         bodyLength = static_cast<uint64_t>(size.QuadPart);
         if (bodyLength > LargestRequestBytes()) {
-            WriteText(true, L"tavrin-asp run: " + options.bodyFile + L" is larger than " +
-                                std::to_wstring(LargestRequestBytes()) +
-                                L" bytes, the largest body this build can take\n");
+            WriteText(STD_ERROR_HANDLE, L"tavrin-asp run: " + options.bodyFile +
+                                            L" is larger than " +
+                                            std::to_wstring(LargestRequestBytes()) +
+                                            L" bytes, the largest body this build can take\n");
             return 2;
         }
     }
@@ -241,7 +243,7 @@ int RunWithOptions(const RunOptions& options)
     stop = true;
     watchdog.join();
     if (!outcome.error.empty())
-        WriteText(true, L"tavrin-asp: " + WidenBytes(outcome.error, CP_UTF8) + L"\n");
+        WriteText(STD_ERROR_HANDLE, L"tavrin-asp: " + WidenBytes(outcome.error, CP_UTF8) + L"\n");
     // An error after Flush keeps the status already sent; it still fails the run.
     return outcome.status >= 200 && outcome.status < 300 && outcome.error.empty() ? 0 : 1;
 }
@@ -252,12 +254,12 @@ int RunCommand(int argc, wchar_t** argv)
 {
     RunOptions options;
     if (!ParseOptions(argc, argv, options)) {
-        WriteText(true, kRunUsage);
+        WriteText(STD_ERROR_HANDLE, kRunUsage);
         return 2;
     }
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(init)) {
-        WriteText(true, L"tavrin-asp run: COM cannot start\n");
+        WriteText(STD_ERROR_HANDLE, L"tavrin-asp run: COM cannot start\n");
         return 1;
     }
     const int code = RunWithOptions(options);

@@ -1,9 +1,9 @@
 // "tavrin-asp serve": reads the options, starts Winsock and the server.
 #include "program/ServeCommand.h"
 
+#include "common/ConsoleOutput.h"
 #include "core/AllowedHosts.h"
 #include "core/RequestLimits.h"
-#include "program/ConsoleText.h"
 #include "program/HttpServer.h"
 #include "program/Supervisor.h"
 
@@ -123,17 +123,18 @@ int ServeCommand(int argc, wchar_t** argv)
     ServeOptions options;
     std::wstring problem;
     if (!ParseOptions(argc, argv, options, problem)) {
-        WriteText(true, L"tavrin-asp serve: " + problem + L"\n");
+        WriteText(STD_ERROR_HANDLE, L"tavrin-asp serve: " + problem + L"\n");
         return 2;
     }
     options.root = FullPath(options.root);
     if (!IsFolder(options.root)) {
-        WriteText(true, L"tavrin-asp serve: not a folder: " + options.root + L"\n");
+        WriteText(STD_ERROR_HANDLE, L"tavrin-asp serve: not a folder: " + options.root + L"\n");
         return 1;
     }
     if (!options.recordFolder.empty() && !IsFolder(options.recordFolder) &&
         !CreateDirectoryW(options.recordFolder.c_str(), nullptr)) {
-        WriteText(true, L"tavrin-asp serve: cannot make " + options.recordFolder + L"\n");
+        WriteText(STD_ERROR_HANDLE,
+                  L"tavrin-asp serve: cannot make " + options.recordFolder + L"\n");
         return 1;
     }
     if (!supervised)
@@ -142,13 +143,14 @@ int ServeCommand(int argc, wchar_t** argv)
     HttpServer server(options);
     std::string error;
     if (!winsock.Started() || !server.Listen(error)) {
-        WriteText(true, L"tavrin-asp serve: " + std::wstring(error.begin(), error.end()) + L"\n");
+        WriteText(STD_ERROR_HANDLE,
+                  L"tavrin-asp serve: " + std::wstring(error.begin(), error.end()) + L"\n");
         return 1;
     }
-    WriteText(false, L"tavrin-asp: development host, not for production use. Serving " +
-                         options.root + L" at http://" +
-                         std::wstring(options.bind.begin(), options.bind.end()) + L":" +
-                         std::to_wstring(options.port) + L"/\n");
+    WriteText(STD_OUTPUT_HANDLE, L"tavrin-asp: development host, not for production use. Serving " +
+                                     options.root + L" at http://" +
+                                     std::wstring(options.bind.begin(), options.bind.end()) + L":" +
+                                     std::to_wstring(options.port) + L"/\n");
     server.Run();
     return 0;
 }

@@ -1,7 +1,7 @@
 // Names and header values decoded by the platform's own converters. Names
 // from real clients (UTF-8, GBK under 936, bytes under the ANSI page) are
 // proven by the end-to-end inspect steps; here are the cases they lack.
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 
 #include <gtest/gtest.h>
 

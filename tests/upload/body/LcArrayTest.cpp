@@ -1,5 +1,5 @@
-#include "upload/LcArray.h"
-#include "upload/FormField.h"
+#include "upload/body/LcArray.h"
+#include "upload/body/FormField.h"
 
 #include <gtest/gtest.h>
 

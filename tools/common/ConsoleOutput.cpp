@@ -1,9 +1,11 @@
 // See ConsoleOutput.h. Failed writes are not reported: there is nowhere left
 // to report them to, and the exit code still tells the caller what happened.
-#include "ConsoleOutput.h"
+// Each call is one write, so lines from several threads do not interleave.
+#include "common/ConsoleOutput.h"
+
+#include "common/CodePageText.h"
 
 #include <algorithm>
-#include <vector>
 
 void WriteText(DWORD stdHandle, const std::string& utf8)
 {
@@ -12,16 +14,11 @@ void WriteText(DWORD stdHandle, const std::string& utf8)
         return;
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
-        const int units =
-            MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-        if (units > 0) {
-            std::vector<wchar_t> wide(static_cast<size_t>(units));
-            MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                                units);
-            DWORD written = 0;
-            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(units), &written, nullptr);
-            return;
-        }
+        const std::wstring wide = WidenBytes(utf8, CP_UTF8);
+        DWORD written = 0;
+        if (!wide.empty())
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
     }
     size_t done = 0;
     while (done < utf8.size()) {
@@ -31,4 +28,9 @@ void WriteText(DWORD stdHandle, const std::string& utf8)
             return;
         done += written;
     }
+}
+
+void WriteText(DWORD stdHandle, const std::wstring& text)
+{
+    WriteText(stdHandle, NarrowText(text, CP_UTF8));
 }

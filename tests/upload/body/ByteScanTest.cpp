@@ -1,4 +1,4 @@
-#include "upload/ByteScan.h"
+#include "upload/body/ByteScan.h"
 
 #include "support/SplitterReference.h"
 

@@ -3,7 +3,9 @@
 // for \b \f \n \r \t, lower-case \u00xx for the other control characters,
 // lower-case \udxxx for an unpaired surrogate), so that output can be
 // compared with documents written by other programs.
-#include "JsonText.h"
+#include "common/JsonText.h"
+
+#include "common/Utf8Sequence.h"
 
 #include <cstdint>
 
@@ -64,6 +66,34 @@ template <class Visit> void ForEachCharacter(std::u16string_view text, Visit vis
 }
 
 } // namespace
+
+void AppendJsonBytes(std::string& out, std::string_view bytes)
+{
+    std::u16string text;
+    text.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const size_t length = Utf8SequenceAt(bytes, i);
+        if (length == 0) {
+            text += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i]));
+            ++i;
+            continue;
+        }
+        uint32_t cp = static_cast<unsigned char>(bytes[i]);
+        if (length > 1)
+            cp &= 0x7F >> length;
+        for (size_t k = 1; k < length; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        if (cp >= 0x10000) {
+            text += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            text += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(cp);
+        }
+        i += length;
+    }
+    AppendJsonString(out, text);
+}
 
 void AppendJsonString(std::string& out, std::u16string_view text)
 {

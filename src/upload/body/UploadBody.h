@@ -10,9 +10,9 @@
 // content stays bytes. No step reads or writes at or beyond the body length.
 #pragma once
 
-#include "upload/ByteScan.h"
-#include "upload/FormField.h"
-#include "upload/LcArray.h"
+#include "upload/body/ByteScan.h"
+#include "upload/body/FormField.h"
+#include "upload/body/LcArray.h"
 #include "util/Platform.h"
 #include "util/TextConversion.h"
 

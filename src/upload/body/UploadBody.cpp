@@ -7,7 +7,7 @@
 // the closing delimiter is ignored, and a delimiter line counts only when
 // it holds exactly the delimiter (and "--" for the closing one), so lookalike
 // lines inside content stay content.
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 
 #include <cstring>
 

@@ -13,7 +13,7 @@
 // match. One zero-byte test then flags the matches; its lowest flag is
 // exact, which is all the search needs. Before that exact test it runs a
 // cheaper one over 32 positions at a time (below).
-#include "upload/ByteScan.h"
+#include "upload/body/ByteScan.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "upload/UploadBody.h"
+#include "upload/body/UploadBody.h"
 
 #include "support/SplitterReference.h"
 
