@@ -3,8 +3,9 @@
 # (warnings are errors; a failed build fails the run), then runs the native
 # tests (ASan + UBSan), the x64 and x86 tests and test pages under Wine, the
 # fuzz smoke runs, the example pages in headless Chromium, the release
-# archive under Wine and the format check. Ends with one line "N passed, M
-# failed" over every suite, and exits non-zero when M is not 0.
+# archive and the signed Windows Installer package under Wine and the format
+# check. Ends with one line "N passed, M failed" over every suite, and exits
+# non-zero when M is not 0.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -70,6 +71,15 @@ failed=$((failed + browser_failed))
 # The release archive installs, serves both classes and uninstalls cleanly.
 echo "== check package" >&2
 if bash tests/package/install.sh >&2; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+
+# The signed release and its x64 Windows Installer package: signatures,
+# silent install, registration in both views, repair, upgrade, uninstall.
+echo "== check installer package" >&2
+if bash tests/package/msi.sh >&2; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
