@@ -139,7 +139,9 @@ fi
 
 target='C:\Tavrin Upload'
 msiexec "install into INSTALLDIR" 0 /i "$(windows_path "$msi")" "INSTALLDIR=$target\\"
-msiexec "uninstall from INSTALLDIR" 0 /x "$(windows_path "$msi")"
+# Wine 8's msiexec /x looks for the files in the folders the package names
+# unless told again, and leaves a chosen INSTALLDIR in place otherwise.
+msiexec "uninstall from INSTALLDIR" 0 /x "$(windows_path "$msi")" "INSTALLDIR=$target\\"
 [[ -e "$WINEPREFIX/drive_c/Tavrin Upload" ]] && fail "INSTALLDIR left behind after uninstall"
 
 msiexec "silent install" 0 /i "$(windows_path "$msi")"
@@ -160,10 +162,12 @@ fi
 
 # Every row of the package's Registry table, in its component's view, with
 # [#File] and [$Component] resolved.
-msiinfo export "$msi" Registry | tail -n +4 | tr -d '\r' >"$work/rows.txt"
+# Fields are split at a unit separator: read would merge adjacent tabs, and
+# empty fields (the default value's name) would vanish.
+msiinfo export "$msi" Registry | tail -n +4 | tr -d '\r' | tr '\t' '\037' >"$work/rows.txt"
 lines=()
 n=0
-while IFS=$'\t' read -r _ rootnum key name value component; do
+while IFS=$'\037' read -r _ rootnum key name value component; do
   [[ $rootnum == 0 ]] || { fail "row outside HKCR: $key"; continue; }
   dir='C:\Program Files\TavrinUpload\'
   [[ $component == DllX86 ]] && dir='C:\Program Files (x86)\TavrinUpload\'

@@ -12,10 +12,11 @@
 // ID is the DLL's File and Component key in the package: its path is written
 // as [#ID] and its folder as [$ID]. Each DLL's rows belong to its own
 // component, and the installer writes them in that component's registry
-// view. Keys that 64-bit Windows shares between the views (the ProgIDs and
-// TypeLib) are written by both components of the x64 package alike; only
-// HELPDIR differs, and names the folder of whichever was written last, as
-// after registering both DLLs with regsvr32.
+// view. The TypeLib key is one key for both views, on 64-bit Windows and
+// under Wine alike, so a value there that an earlier DLL already wrote (the
+// library's title, FLAGS, HELPDIR) is left to that DLL's component: HELPDIR
+// names the first DLL's folder, as after regsvr32 of the later DLL and then
+// of the first.
 #include "RecordingRegistry.h"
 
 #include "registrar/RegObject.h"
@@ -31,6 +32,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -312,9 +314,16 @@ int wmain(int argc, wchar_t** argv)
     fputs("Registry\tRoot\tKey\tName\tValue\tComponent_\r\n", stdout);
     fputs("s72\ti2\tl255\tL255\tL0\ts72\r\n", stdout);
     fputs("Registry\tRegistry\r\n", stdout);
+    std::set<std::wstring> typeLibValues;
     for (const Entry& entry : entries) {
         int number = 0;
         for (const Row& row : RowsOf(entry)) {
+            if (row.root == 0 && row.key.compare(0, 8, L"TypeLib\\") == 0) {
+                std::wstring value = row.key + L'\t' + row.name;
+                CharUpperW(value.data());
+                if (!typeLibValues.insert(value).second)
+                    continue;
+            }
             wchar_t id[80];
             swprintf(id, 80, L"reg_%ls_%03d", entry.id.c_str(), ++number);
             WriteField(id);
