@@ -48,17 +48,22 @@ function(tavrin_version_resource target rc)
                ${TAVRIN_SOURCE_ROOT}/src/server/VersionInfo.rc2)
 endfunction()
 
-# tavrin_expose(<library> <folder>...)
+# tavrin_expose(<library> [FROM <dir>] <folder>...)
 # Gives a library an include root of its own in the build tree that holds
-# links to the named folders of src/ and nothing else, so that
+# links to the named folders of src/ (or of <dir>) and nothing else, so that
 # "<folder>/X.h" resolves for the library and for whatever links it, and for
 # no other target: a lower library that includes a header of a higher one
 # fails to compile.
 function(tavrin_expose library)
+  cmake_parse_arguments(E "" "FROM" "" ${ARGN})
+  set(base ${TAVRIN_SOURCE_ROOT}/src)
+  if(E_FROM)
+    set(base ${E_FROM})
+  endif()
   set(root ${CMAKE_BINARY_DIR}/include/${library})
   file(MAKE_DIRECTORY ${root})
-  foreach(folder ${ARGN})
-    file(CREATE_LINK ${TAVRIN_SOURCE_ROOT}/src/${folder} ${root}/${folder} SYMBOLIC)
+  foreach(folder ${E_UNPARSED_ARGUMENTS})
+    file(CREATE_LINK ${base}/${folder} ${root}/${folder} SYMBOLIC)
   endforeach()
   target_include_directories(${library} PUBLIC ${root})
 endfunction()

@@ -3,8 +3,9 @@
 ' Uploads from JavaScript. A GET shows a form that is never submitted the
 ' ordinary way: its script sends the form's FormData with fetch(), or with
 ' XMLHttpRequest, whose upload progress events drive the progress bar
-' (fetch() reports no upload progress). A POST saves the files into the
-' folder "uploads" beside the served folder and answers JSON.
+' (fetch() reports no upload progress). A POST saves the files under names
+' made here (never the client's) into the folder "uploads" beside the served
+' folder and answers JSON; savedAs is the name a file got, null if none.
 Option Explicit
 Response.CodePage = 65001
 Response.Charset = "utf-8"
@@ -13,8 +14,31 @@ Function UploadFolder()
     Dim fso, folder
     Set fso = Server.CreateObject("Scripting.FileSystemObject")
     folder = fso.GetParentFolderName(Server.MapPath("/")) & "\uploads"
-    If Not fso.FolderExists(folder) Then fso.CreateFolder folder
+    If Not fso.FolderExists(folder) Then Err.Raise vbObjectError + 1, "fetch.asp", _
+        "The folder " & folder & " does not exist: create it and let the account that runs the page modify it."
     UploadFolder = folder
+End Function
+
+' Saves item into folder as <date>-<time>-<n>.upload, never replacing a
+' file (SaveAs with False refuses a taken name, even one another request took
+' a moment ago); gives the name, or "" when the file could not be saved.
+Function SaveUnderOwnName(item, folder)
+    Dim fso, t, stamp, n, name
+    Set fso = Server.CreateObject("Scripting.FileSystemObject")
+    t = Now
+    stamp = Year(t) & Right("0" & Month(t), 2) & Right("0" & Day(t), 2) & "-" & _
+        Right("0" & Hour(t), 2) & Right("0" & Minute(t), 2) & Right("0" & Second(t), 2)
+    SaveUnderOwnName = ""
+    For n = 1 To 1000
+        name = stamp & "-" & n & ".upload"
+        If Not fso.FileExists(folder & "\" & name) Then
+            If item.SaveAs(folder & "\" & name, False) Then
+                SaveUnderOwnName = name
+                Exit Function
+            End If
+            If Not fso.FileExists(folder & "\" & name) Then Exit Function
+        End If
+    Next
 End Function
 
 ' A JSON string: backslash, quote and control characters escaped; other
@@ -36,15 +60,16 @@ If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
     files = ""
     For i = 0 To up.Count - 1
         Set item = up(i)
-        If item.FileName = "" And item.ContentType = "" Then
+        If item.FilePath = "" And item.ContentType = "" Then
             If fields <> "" Then fields = fields & ","
             fields = fields & JsonString(item.Name) & ":" & JsonString(item.Content)
-        ElseIf item.FileName <> "" Then
-            If item.SaveAs(folder & "\" & item.FileName, True) Then saved = "true" Else saved = "false"
+        ElseIf item.FilePath <> "" Then
+            saved = SaveUnderOwnName(item, folder)
+            If saved = "" Then saved = "null" Else saved = JsonString(saved)
             If files <> "" Then files = files & ","
             files = files & "{""name"":" & JsonString(item.Name) & ",""fileName"":" & JsonString(item.FileName) & _
                 ",""size"":" & item.Size & ",""contentType"":" & JsonString(item.ContentType) & _
-                ",""saved"":" & saved & "}"
+                ",""savedAs"":" & saved & "}"
         End If
     Next
     Response.ContentType = "application/json"
@@ -53,7 +78,8 @@ If Request.ServerVariables("REQUEST_METHOD") = "POST" Then
 End If
 %>
 <!DOCTYPE html>
-<html><head><meta charset="utf-8"><title>TavrinUpload: fetch() and progress</title></head>
+<html><head><meta charset="utf-8"><title>TavrinUpload: fetch() and progress</title>
+<link rel="stylesheet" href="style.css"></head>
 <body>
 <h1>Upload from JavaScript</h1>
 <form id="form">

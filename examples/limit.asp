@@ -17,7 +17,8 @@ Function Megabytes(bytes)
 End Function
 %>
 <!DOCTYPE html>
-<html><head><meta charset="utf-8"><title>TavrinUpload: size limit</title></head>
+<html><head><meta charset="utf-8"><title>TavrinUpload: size limit</title>
+<link rel="stylesheet" href="style.css"></head>
 <body>
 <h1>Upload at most <%= Megabytes(LIMIT_BYTES) %></h1>
 <form method="post" action="limit.asp" enctype="multipart/form-data">

@@ -1,8 +1,8 @@
 // Arbitrary bytes as a request: a complete head claims no more than it was given nor kMaxHeadBytes,
 // and parses the same alone; a refused request never keeps its connection; a mapped path (of the
 // head, or of the input when it is no head) has no empty, "." or ".." segment, no '\\', ':' or NUL.
-#include "HttpHead.h"
-#include "RequestPath.h"
+#include "core/HttpHead.h"
+#include "core/RequestPath.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // piece its path's first digit names ("/a/3" -> 3). Errors name a known file and line; a script has
 // one origin per CR LF line, in a known file, and (unless the input says "WriteBlock") one
 // WriteBlock line per block, none empty.
-#include "PageCompiler.h"
+#include "core/PageCompiler.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,9 +5,15 @@
 // behind. Each part's content is also checked against the byte-by-byte
 // scan. The body is allocated at exactly its size, so AddressSanitizer sees
 // any access beyond it.
+//
+// Every scan path built for the machine is checked on every input (a
+// differential check): the split on each path must give the same records,
+// and each path's searches, walked over the whole input, must find what the
+// byte-by-byte rule finds.
 #include "support/SplitterReference.h"
 #include "upload/UploadBody.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -20,20 +26,33 @@ void Check(bool condition)
         std::abort();
 }
 
-void SplitUnder(const uint8_t* data, int32_t size, int32_t pageCode)
+// What a split gave, in offsets from the body's start.
+struct SplitResult
 {
+    HRESULT result = S_OK;
+    int32_t cursor = 0;
+    std::vector<int32_t> records; // per record: data offset, size
+};
+
+SplitResult SplitUnder(const uint8_t* data, int32_t size, int32_t pageCode,
+                       const ByteScanPath& path)
+{
+    SplitResult split;
     CUploadBody body;
+    body.UseScanPath(path);
     Check(body.AllocBody(size) == S_OK);
     Check(body.AppendBody(data, size) == size);
     const uint8_t* begin = body.BodyData();
     const uint8_t* end = begin + size;
     const HRESULT result = body.ParseBody(pageCode);
+    split.result = result;
     if (FAILED(result)) {
         Check(result == DISP_E_EXCEPTION);
         Check(!body.HasBody() && body.BodyLength() == 0 && body.Fields().GetSize() == 0);
         Check(body.Cursor() == 0 && body.DelimiterLength() == 0);
-        return;
+        return split;
     }
+    split.cursor = body.Cursor();
     Check(result == 1 && body.DelimiterLength() == 0);
     Check(body.Cursor() >= 0 && body.Cursor() <= size);
     const uint8_t* previousEnd = begin;
@@ -42,10 +61,53 @@ void SplitUnder(const uint8_t* data, int32_t size, int32_t pageCode)
         Check(field.size >= 0 && field.data >= previousEnd && field.data < end);
         Check(field.size < end - field.data && field.data[field.size] == 0);
         previousEnd = field.data + field.size + 1;
+        split.records.push_back(static_cast<int32_t>(field.data - begin));
+        split.records.push_back(field.size);
         for (BSTR text : {field.name, field.fileName, field.contentType})
             Check(!text || text[SysStringLen(text)] == 0);
     }
     Check(pageCode == 65535 || pageCode == 65001 || pageCode == 0 || pageCode == 936);
+    return split;
+}
+
+bool operator==(const SplitResult& a, const SplitResult& b)
+{
+    return a.result == b.result && a.cursor == b.cursor && a.records == b.records;
+}
+
+// Every hit of a search from the input's start to its end, each search
+// going on just past the previous hit.
+template <typename Search> std::vector<int32_t> Walk(int32_t size, Search search)
+{
+    std::vector<int32_t> hits;
+    for (int32_t from = 0; from <= size;) {
+        const int32_t hit = search(from);
+        if (hit < 0)
+            break;
+        hits.push_back(hit);
+        from = hit + 1;
+    }
+    return hits;
+}
+
+// The offset and the wanted byte of the LF "--" search come from the
+// input's first two bytes.
+void CompareSearches(const uint8_t* data, int32_t size)
+{
+    const int32_t offset = 3 + (size > 0 ? data[0] % 61 : 0);
+    const uint8_t value = size > 1 ? data[1] : '-';
+    const std::vector<int32_t> lineFeeds =
+        Walk(size, [&](int32_t from) { return ReferenceLineFeed(data, from, size); });
+    const std::vector<int32_t> starts = Walk(size, [&](int32_t from) {
+        return ReferenceLineFeedDashDash(data, from, size, offset, value);
+    });
+    for (const ByteScanPath* path : kScanPaths) {
+        Check(Walk(size, [&](int32_t from) { return path->findLineFeed(data, from, size); }) ==
+              lineFeeds);
+        Check(Walk(size, [&](int32_t from) {
+                  return path->findLineFeedDashDash(data, from, size, offset, value);
+              }) == starts);
+    }
 }
 
 // The whole input as one part's content after a fixed delimiter line: the
@@ -85,8 +147,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 1 << 20)
         return 0;
     const int32_t length = static_cast<int32_t>(size);
-    for (int32_t pageCode : {65535, 65001, 936})
-        SplitUnder(data, length, pageCode);
+    const SplitResult automatic = SplitUnder(data, length, 65535, *kScanPaths[0]);
+    for (int32_t pageCode : {65001, 936})
+        SplitUnder(data, length, pageCode, *kScanPaths[0]);
+    for (int k = 1; k < kScanPathCount; ++k)
+        Check(SplitUnder(data, length, 65535, *kScanPaths[k]) == automatic);
     ScanContent(data, length);
+    CompareSearches(data, length);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::fprintf(stderr, "fuzz_splitter: splits and searches compared on the scan paths");
+    for (const ByteScanPath* path : kScanPaths)
+        std::fprintf(stderr, " %s", path->name);
+    std::fprintf(stderr, "\n");
     return 0;
 }

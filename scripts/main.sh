@@ -37,6 +37,8 @@ else
 fi
 
 step "serve: tavrin-asp on examples/ (uploads are saved to $root/uploads and $root/safe-uploads)"
+# The pages write into these folders but never make them, as on a real site.
+mkdir -p "$root/uploads" "$root/safe-uploads"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 trap '"$WINESERVER" -k </dev/null >/dev/null 2>&1 || true' EXIT
 "$WINE" "$root/build/x64/tools/tavrin-asp/tavrin-asp.exe" serve "Z:$root/examples" \

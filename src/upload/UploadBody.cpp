@@ -9,8 +9,6 @@
 // lines inside content stay content.
 #include "upload/UploadBody.h"
 
-#include "upload/ByteScan.h"
-
 #include <cstring>
 
 namespace {
@@ -168,7 +166,7 @@ int32_t CUploadBody::LineLength(int32_t start) const
     if (start < 0 || start >= m_bodyLength)
         return -1;
     const uint8_t* body = m_body.get();
-    const int32_t lf = FindLineFeed(body, start, m_bodyLength);
+    const int32_t lf = m_scan->findLineFeed(body, start, m_bodyLength);
     if (lf < 0)
         return -1;
     // The CR of a CR LF pair is not part of the line; a CR before start is
@@ -334,8 +332,8 @@ HRESULT CUploadBody::ParsePartContent(CAspUploadFormField& record, SplitStep& st
     for (;;) {
         // An LF "--" whose line cannot hold the delimiter's last byte in its
         // place is rejected by the rule anyway; the search passes over it.
-        const int32_t lf =
-            FindLineFeedDashDash(body, from, m_bodyLength, delimiterLength + 2, lastDelimiterByte);
+        const int32_t lf = m_scan->findLineFeedDashDash(body, from, m_bodyLength,
+                                                        delimiterLength + 2, lastDelimiterByte);
         // The last part never met a delimiter line.
         if (lf < 0)
             return DISP_E_EXCEPTION;
@@ -387,7 +385,7 @@ CUploadBody::DelimiterLine CUploadBody::MatchDelimiterLine(int32_t lineStart, in
     // looked for no further than that line plus its CR LF.
     const int64_t window = static_cast<int64_t>(lineStart) + delimiterLength + 4;
     const int32_t windowEnd = window < m_bodyLength ? static_cast<int32_t>(window) : m_bodyLength;
-    const int32_t lf = FindLineFeed(body, lineStart, windowEnd);
+    const int32_t lf = m_scan->findLineFeed(body, lineStart, windowEnd);
     int32_t lineLength;
     if (lf >= 0) {
         lineLength = lf - lineStart - ((lf > lineStart && body[lf - 1] == kCr) ? 1 : 0);

@@ -10,6 +10,7 @@
 // content stays bytes. No step reads or writes at or beyond the body length.
 #pragma once
 
+#include "upload/ByteScan.h"
 #include "upload/FormField.h"
 #include "upload/LcArray.h"
 #include "util/Platform.h"
@@ -87,6 +88,10 @@ public:
     // Moves the cursor over one optional CR, then one optional LF.
     void SkipLineBreak();
     void SetCursor(int32_t cursor) { m_cursor = cursor; }
+    // The block searches the split runs on: the target's fastest unless a
+    // test or benchmark picks another of kScanPaths.
+    void UseScanPath(const ByteScanPath& path) { m_scan = &path; }
+    const ByteScanPath& ScanPath() const { return *m_scan; }
 
 private:
     struct FreeBytes
@@ -118,4 +123,5 @@ private:
     Bytes m_delimiter;
     int32_t m_delimiterLength = 0;
     CLcArray<CAspUploadFormField> m_formFields;
+    const ByteScanPath* m_scan = kScanPaths[0];
 };

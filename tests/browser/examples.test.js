@@ -20,7 +20,15 @@ const file = (name, buffer, mimeType = 'application/octet-stream') => ({ name, m
 
 function expectSaved(folder, name, buffer) {
   const saved = path.join(out, folder, name);
-  assert.ok(fs.existsSync(saved) && fs.readFileSync(saved).equals(buffer), `${folder}/${name} not saved as sent`);
+  assert.ok(fs.existsSync(saved), `${folder}/${name} was not saved`);
+  assert.ok(fs.readFileSync(saved).equals(buffer), `${folder}/${name} does not hold the bytes sent`);
+}
+
+// The pages save under names they make: <date>-<time>-<n>.upload, never the client's.
+const ownName = /^\d{8}-\d{6}-\d+\.upload$/;
+function expectSavedAs(name, buffer) {
+  assert.match(name, ownName, 'a name made by the page');
+  expectSaved('uploads', name, buffer);
 }
 
 // Each selector's text, white space collapsed, equals (or matches) what is given for it.
@@ -48,14 +56,25 @@ const answer = (page) => page.waitForFunction(() => document.getElementById('res
 const rows = (page) =>
   page.$$eval('table tr', (trs) => trs.slice(1).map((tr) => [...tr.cells].map((td) => td.textContent.trim())));
 
+// upload.asp and upload-js.asp: one row per item; the client's name shown as text, never as markup.
 async function singleFile(page, url) {
   await submit(page, url, { file: [] });
   assert.deepEqual(await rows(page), [['file', '', '0', 'application/octet-stream', '']]);
-  for (const sent of [file('big.bin', big), file('journée.txt', text('hello, world\r\n'), 'text/plain')]) {
-    await submit(page, url, { file: [sent] });
-    assert.deepEqual(await rows(page), [['file', sent.name, String(sent.buffer.length), sent.mimeType, 'saved']]);
-    expectSaved('uploads', sent.name, sent.buffer);
+  const markup = file('<b>&amp;.txt', text('markup in the name'), 'text/plain');
+  const sent = [file('big.bin', big), file('journée.txt', text('hello, world\r\n'), 'text/plain'), markup,
+    file('journée.txt', text('a second file of the same name'), 'text/plain')];
+  const names = [];
+  for (const one of sent) {
+    await submit(page, url, { file: [one] });
+    const [row] = await rows(page);
+    assert.deepEqual(row.slice(0, 4), ['file', one.name, String(one.buffer.length), one.mimeType]);
+    expectSavedAs(row[4], one.buffer);
+    names.push(row[4]);
   }
+  assert.equal(await page.$$eval('td b', (bs) => bs.length), 0, 'the client\'s name was written as markup');
+  assert.equal(new Set(names).size, sent.length, `names given twice: ${names}`);
+  assert.deepEqual(fs.readdirSync(path.join(out, 'uploads')).filter((n) => !ownName.test(n)), [],
+    'a file saved under another name than the page\'s own');
 }
 
 const cases = [
@@ -70,6 +89,21 @@ const cases = [
   ['upload', (page) => singleFile(page, 'upload.asp')],
   ['upload-js', (page) => singleFile(page, 'upload-js.asp')],
 
+  // The folder is made at set-up; a page must say that it is missing, never make it itself.
+  ['missing-folder', async (page) => {
+    const folder = path.join(out, 'uploads');
+    fs.renameSync(folder, `${folder}.away`);
+    try {
+      const response = await submit(page, 'upload.asp', { file: [file('a.txt', text('a'))] });
+      assert.equal(response.status(), 500, 'status of a page whose folder is missing');
+      assert.match(await page.textContent('body'), /uploads does not exist: create it/);
+      assert.ok(!fs.existsSync(folder), 'the page made the upload folder itself');
+    } finally {
+      fs.rmSync(folder, { recursive: true, force: true });
+      fs.renameSync(`${folder}.away`, folder);
+    }
+  }],
+
   ['multi', async (page) => {
     const files = [file('a.txt', text('first')), file('journée été.txt', text('accents: é ü ß'))];
     const extra = file('数据.bin', crypto.randomBytes(1000));
@@ -77,7 +111,10 @@ const cases = [
       { title: 'Hello, wörld & <friends>', comment: 'line 1\nline 2' });
     await expectTexts(page, { '#title': 'Hello, wörld & <friends>', '#comment': 'line 1 line 2',
       '#summary': '3 file(s) saved, 5 item(s) posted.' });
-    for (const sent of [...files, extra]) expectSaved('uploads', sent.name, sent.buffer);
+    const shown = await rows(page);
+    assert.deepEqual(shown.map((row) => row.slice(0, 3)),
+      [...files.map((f) => ['files', f.name, String(f.buffer.length)]), ['extra', extra.name, '1000']]);
+    [...files, extra].forEach((sent, i) => expectSavedAs(shown[i][3], sent.buffer));
   }],
 
   ['safe-upload', async (page) => {
@@ -90,11 +127,17 @@ const cases = [
       ['shell.asp', text('<% evil %>'), 'refused, files of type "asp" are not accepted'],
       ['CON.txt', text('device'), 'saved as upload_CON.txt'],
       ['empty.txt', Buffer.alloc(0), 'refused, the file is empty'],
-      ['noext', text('x'), 'refused, files of type "" are not accepted']];
+      ['noext', text('x'), 'refused, files of type "" are not accepted'],
+      ['x.png jpg', png, 'refused, files of type "png jpg" are not accepted'],
+      ['note\u202Egnp.txt', text('right to left'), 'saved as notegnp.txt', 'notegnp.txt'],
+      ['<i>.txt', text('markup'), 'saved as _i_.txt'],
+      [`${'a'.repeat(300)}.txt`, text('long'), 'refused, its name is over 255 characters long',
+        `${'a'.repeat(40)}...`]];
     await submit(page, 'safe-upload.asp', { files: table.map(([name, bytes]) => file(name, bytes)) });
-    assert.deepEqual(await texts(page, 'li'), table.map(([name, , shown]) => `${name}: ${shown}`));
-    const kept = { 'photo-1.png': png, 'photo.jpg': jpeg, 'photo.png': text('was here first'),
-      'upload_CON.txt': text('device') };
+    assert.deepEqual(await texts(page, 'li'), table.map(([name, , said, shown = name]) => `${shown}: ${said}`));
+    assert.equal(await page.$$eval('li i', (is) => is.length), 0, 'the client\'s name was written as markup');
+    const kept = { '_i_.txt': text('markup'), 'notegnp.txt': text('right to left'), 'photo-1.png': png,
+      'photo.jpg': jpeg, 'photo.png': text('was here first'), 'upload_CON.txt': text('device') };
     for (const [name, buffer] of Object.entries(kept)) expectSaved('safe-uploads', name, buffer);
     assert.deepEqual(fs.readdirSync(path.join(out, 'safe-uploads')).sort(), Object.keys(kept));
   }],
@@ -103,17 +146,24 @@ const cases = [
     const files = [file('中文名.txt', text('UTF-8 页面')), file('café crème.bin', crypto.randomBytes(300))];
     await submit(page, 'utf8.asp', { files }, { note: '你好, journée' });
     await expectTexts(page, { '#note': '你好, journée', '#pagecode': '65001' });
-    assert.deepEqual(await texts(page, 'li.saved'),
-      ['中文名.txt (12 bytes): saved', 'café crème.bin (300 bytes): saved']);
-    for (const f of files) expectSaved('uploads', f.name, f.buffer);
+    const said = await texts(page, 'li.saved');
+    assert.equal(said.length, files.length, `not every file saved: ${said}`);
+    files.forEach((f, i) => {
+      const prefix = `${f.name} (${f.buffer.length} bytes): saved as `;
+      assert.ok(said[i].startsWith(prefix), `expected "${prefix}...", saw "${said[i]}"`);
+      expectSavedAs(said[i].slice(prefix.length), f.buffer);
+    });
   }],
 
   ['gbk', async (page) => {
     const files = [file('国标文件.txt', Buffer.from('c4e3bac3', 'hex'))];
     const response = await submit(page, 'gbk.asp', { files }, { note: '你好' });
     assert.match(response.headers()['content-type'], /charset=gbk/i);
-    await expectTexts(page, { '#note': '你好', '#pagecode': '936', 'li.saved': '国标文件.txt (4 字节): 已保存' });
-    expectSaved('uploads', files[0].name, files[0].buffer);
+    await expectTexts(page, { '#note': '你好', '#pagecode': '936' });
+    const [said] = await texts(page, 'li.saved');
+    const prefix = '国标文件.txt (4 字节): 已保存为 ';
+    assert.ok(said.startsWith(prefix), `expected "${prefix}...", saw "${said}"`);
+    expectSavedAs(said.slice(prefix.length), files[0].buffer);
   }],
 
   ['fetch', async (page) => {
@@ -122,11 +172,13 @@ const cases = [
     await page.fill('[name=note]', 'from "fetch" \\ \t');
     await page.setInputFiles('[name=files]', files);
     await page.click('#send-fetch');
-    assert.deepEqual(await answer(page), {
-      count: 3, fields: { note: 'from "fetch" \\ \t' }, files: files.map((f) => ({
-        name: 'files', fileName: f.name, size: f.buffer.length, contentType: f.mimeType, saved: true })),
+    const json = await answer(page);
+    const savedAs = json.files.map((f) => f.savedAs);
+    assert.deepEqual(json, {
+      count: 3, fields: { note: 'from "fetch" \\ \t' }, files: files.map((f, i) => ({
+        name: 'files', fileName: f.name, size: f.buffer.length, contentType: f.mimeType, savedAs: savedAs[i] })),
     });
-    for (const f of files) expectSaved('uploads', f.name, f.buffer);
+    files.forEach((f, i) => expectSavedAs(savedAs[i], f.buffer));
   }],
 
   ['fetch-progress', async (page) => {
@@ -151,8 +203,8 @@ const cases = [
     assert.equal(shown[shown.length - 1], '100%');
     assert.equal(await page.$eval('#progress', (p) => p.value), 100);
     assert.deepEqual(files, [{ name: 'files', fileName: sent.name, size: big.length,
-      contentType: sent.mimeType, saved: true }]);
-    expectSaved('uploads', sent.name, big);
+      contentType: sent.mimeType, savedAs: files[0].savedAs }]);
+    expectSavedAs(files[0].savedAs, big);
   }],
 
   ['limit', async (page) => {

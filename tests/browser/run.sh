@@ -26,6 +26,8 @@ if [[ ! -f $here/node_modules/.package-lock.json ||
 fi
 
 rm -rf "$out" && mkdir -p "$out" && cp -r "$root/examples" "$out/site"
+# The pages write into folders made once at set-up, beside the served one.
+mkdir -p "$out/uploads" "$out/safe-uploads"
 wine_prefix_ensure || fail "no Wine prefix"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 stop() {

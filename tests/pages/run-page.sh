@@ -3,6 +3,10 @@
 # folder, with the DLL registered in the prefix for the run only
 # (Server.CreateObject needs the registration; other tests remove it):
 #   run-page.sh TAVRIN_ASP DLL REGSVR32 PAGE
+# The page runs in a scratch copy of this folder with the checks of
+# include/ beside it (tavrin-asp run takes the page's folder as the root,
+# which an include cannot leave), so every page includes the one
+# check-vbscript.inc or check-jscript.inc as a file of its own folder.
 # Comment lines at the top of the page steer the run:
 #   run-args: ARGS         arguments after the page name, shell-quoted
 #   expect-status: N       the status (default 200)
@@ -38,7 +42,13 @@ verdict() {
 
 # regsvr32 may start the wineserver, which must not inherit our output.
 "$run" "$regsvr" /s "Z:$dll" </dev/null >/dev/null 2>&1 || { echo "FAIL: registering $dll"; exit 1; }
-out=$(cd "$(dirname "$page")" && "$run" "$asp" run "$(basename "$page")" "${args[@]}" 2>&1)
+pages=$(cd "$(dirname "$0")" && pwd)
+folder=$(dirname "$(realpath --relative-to="$pages" "$page")")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cp -r "$pages/." "$scratch"
+cp "$pages"/include/*.inc "$scratch/$folder"
+out=$(cd "$scratch/$folder" && "$run" "$asp" run "$(basename "$page")" "${args[@]}" 2>&1)
 code=$?
 "$run" "$regsvr" /s /u "Z:$dll" </dev/null >/dev/null 2>&1 || { echo "FAIL: unregistering $dll"; exit 1; }
 echo "$out"

@@ -1,6 +1,6 @@
-// A literal, byte-by-byte rendering of the splitter's content scan, used as
-// the reference that the block-wise scan must agree with (tests and fuzz
-// target). It reads the body only; it writes nothing.
+// Literal, byte-by-byte renderings of the splitter's content scan and of its
+// two block searches, used as the references that the block-wise scan paths
+// must agree with (tests and fuzz target). They read the body only.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,29 @@ struct ReferenceContent
     int32_t size = 0;
     int32_t cursor = 0; // where the splitter's cursor ends up
 };
+
+// Index of the first LF in [from, end), or -1.
+inline int32_t ReferenceLineFeed(const uint8_t* bytes, int32_t from, int32_t end)
+{
+    for (int32_t i = from; i < end; ++i) {
+        if (bytes[i] == '\n')
+            return i;
+    }
+    return -1;
+}
+
+// First i >= from with LF "--" at i and value at i + offset, all before end,
+// or -1.
+inline int32_t ReferenceLineFeedDashDash(const uint8_t* bytes, int32_t from, int32_t end,
+                                         int32_t offset, uint8_t value)
+{
+    for (int32_t i = from; i + offset < end; ++i) {
+        if (bytes[i] == '\n' && bytes[i + 1] == '-' && bytes[i + 2] == '-' &&
+            bytes[i + offset] == value)
+            return i;
+    }
+    return -1;
+}
 
 inline int32_t ReferenceLineLength(const uint8_t* body, int32_t length, int32_t start)
 {

@@ -1,6 +1,6 @@
 // The page runner's host objects called early-bound: OnStartPage/OnEndPage
 // around a component made by Server.CreateObject, and BinaryRead never ahead.
-#include "HostObjects.h"
+#include "asp/HostObjects.h"
 
 #include "util/SafeArrayHolder.h"
 #include "util/VariantHolder.h"

@@ -1,5 +1,5 @@
 // The request-head parser, its size limit, and the framing the host decides from a head.
-#include "HttpHead.h"
+#include "core/HttpHead.h"
 
 #include <gtest/gtest.h>
 #include <string>

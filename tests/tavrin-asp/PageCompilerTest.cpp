@@ -1,6 +1,6 @@
 // The ASP page compiler against an in-memory site: the exact script, blocks
 // and line origins, through includes, and the errors (file and line) it gives.
-#include "PageCompiler.h"
+#include "core/PageCompiler.h"
 #include <gtest/gtest.h>
 
 #include <map>

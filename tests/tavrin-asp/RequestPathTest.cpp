@@ -1,4 +1,4 @@
-#include "RequestPath.h"
+#include "core/RequestPath.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "UrlCoding.h"
+#include "core/UrlCoding.h"
 
 #include <gtest/gtest.h>
 #include <string>

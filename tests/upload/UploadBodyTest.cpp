@@ -41,9 +41,11 @@ void Load(CUploadBody& target, const std::string& body)
     EXPECT_EQ(size, target.AppendBody(reinterpret_cast<const uint8_t*>(body.data()), size));
 }
 
-class BodySplitter : public testing::Test
+// Every case runs on each scan path built for the machine.
+class BodySplitter : public testing::TestWithParam<const ByteScanPath*>
 {
 protected:
+    void SetUp() override { m_body.UseScanPath(*GetParam()); }
     HRESULT Split(const std::string& body, int32_t pageCode = 65535)
     {
         Load(m_body, body);
@@ -70,7 +72,7 @@ protected:
     int32_t m_pageCode = 65535;
 };
 
-TEST_F(BodySplitter, SplitsTheTwoPartFormInPlace)
+TEST_P(BodySplitter, SplitsTheTwoPartFormInPlace)
 {
     const std::string body =
         CrLf({"--XYZ", "Content-Disposition: form-data; name=\"title\"", "", "Hello", "--XYZ",
@@ -97,7 +99,7 @@ TEST_F(BodySplitter, SplitsTheTwoPartFormInPlace)
     EXPECT_EQ(65535, m_pageCode);
 }
 
-TEST_F(BodySplitter, BodiesWithoutADelimiterLineGiveNoRecordsAndNoFailure)
+TEST_P(BodySplitter, BodiesWithoutADelimiterLineGiveNoRecordsAndNoFailure)
 {
     const struct
     {
@@ -122,7 +124,7 @@ TEST_F(BodySplitter, BodiesWithoutADelimiterLineGiveNoRecordsAndNoFailure)
     }
 }
 
-TEST_F(BodySplitter, LineBreakVariantsSplitIntoTheirParts)
+TEST_P(BodySplitter, LineBreakVariantsSplitIntoTheirParts)
 {
     const struct
     {
@@ -163,7 +165,7 @@ TEST_F(BodySplitter, LineBreakVariantsSplitIntoTheirParts)
 }
 
 // Each row's expectation is the record of the part with content "v".
-TEST_F(BodySplitter, HeaderNamesInAnyCaseAndParametersOnlyAsWritten)
+TEST_P(BodySplitter, HeaderNamesInAnyCaseAndParametersOnlyAsWritten)
 {
     const char* const rows[][2] = {
         {"CONTENT-DISPOSITION: form-data; name=\"a\"", "a|<null>|<null>|v"},
@@ -190,7 +192,7 @@ TEST_F(BodySplitter, HeaderNamesInAnyCaseAndParametersOnlyAsWritten)
     }
 }
 
-TEST_F(BodySplitter, ZeroByteInsideAHeaderLineEndsItsText)
+TEST_P(BodySplitter, ZeroByteInsideAHeaderLineEndsItsText)
 {
     std::string header = "Content-Disposition: form-data; name=\"ab";
     header += '\0';
@@ -200,7 +202,7 @@ TEST_F(BodySplitter, ZeroByteInsideAHeaderLineEndsItsText)
     EXPECT_EQ("ab", Name(0));
 }
 
-TEST_F(BodySplitter, LaterHeaderLinesReplaceEarlierValues)
+TEST_P(BodySplitter, LaterHeaderLinesReplaceEarlierValues)
 {
     ASSERT_EQ(1, Split(CrLf({"--B", "Content-Type: a/a",
                              "Content-Disposition: form-data; name=\"x\"", "Content-Type: b/b",
@@ -208,7 +210,7 @@ TEST_F(BodySplitter, LaterHeaderLinesReplaceEarlierValues)
     EXPECT_EQ("x|<null>|b/b|v", Record(0)) << "an empty name keeps the earlier one";
 }
 
-TEST_F(BodySplitter, PartsWithoutDispositionOrContentAreStillRecords)
+TEST_P(BodySplitter, PartsWithoutDispositionOrContentAreStillRecords)
 {
     // Empty content: the delimiter's line break follows the blank line at
     // once, as CR LF in the first part and as a bare LF in the second.
@@ -220,7 +222,7 @@ TEST_F(BodySplitter, PartsWithoutDispositionOrContentAreStillRecords)
     EXPECT_EQ(0, Field(1).data[0]) << "the bare LF before the delimiter became the zero";
 }
 
-TEST_F(BodySplitter, LookalikeDelimiterStaysContent)
+TEST_P(BodySplitter, LookalikeDelimiterStaysContent)
 {
     const char* contents[] = {
         "a\r\n--XYZX",    "a\r\n--XYZ ",  "a\r\n--XY",     "a\r\n--XYZ---", "\r\n--XYZ-",
@@ -235,7 +237,7 @@ TEST_F(BodySplitter, LookalikeDelimiterStaysContent)
     }
 }
 
-TEST_F(BodySplitter, MalformedBodiesFailAndLeaveNothing)
+TEST_P(BodySplitter, MalformedBodiesFailAndLeaveNothing)
 {
     const struct
     {
@@ -263,7 +265,7 @@ TEST_F(BodySplitter, MalformedBodiesFailAndLeaveNothing)
     }
 }
 
-TEST_F(BodySplitter, AutomaticPageCodeIsFixedByTheFirstNonAsciiName)
+TEST_P(BodySplitter, AutomaticPageCodeIsFixedByTheFirstNonAsciiName)
 {
     const struct
     {
@@ -294,7 +296,7 @@ TEST_F(BodySplitter, AutomaticPageCodeIsFixedByTheFirstNonAsciiName)
 
 // The block-wise content scan must find exactly what a byte-by-byte scan
 // finds, over bodies dense in CR, LF and hyphens.
-TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)
+TEST_P(BodySplitter, ContentScanAgreesWithTheByteByByteRule)
 {
     std::mt19937 random(1234);
     // Pieces of delimiter lines, so that near misses are frequent.
@@ -306,6 +308,7 @@ TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)
         for (int k = 0; k < count; ++k)
             text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
         CUploadBody body;
+        body.UseScanPath(*GetParam());
         Load(body, text);
         CUploadBody::SplitStep step = CUploadBody::SplitStep::kEnd;
         ASSERT_EQ(S_OK, body.FindFirstDelimiter(step));
@@ -332,5 +335,10 @@ TEST(UploadBody, ContentScanAgreesWithTheByteByByteRule)
         ASSERT_EQ(expected.cursor, body.Cursor());
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(ScanPath, BodySplitter, testing::ValuesIn(kScanPaths),
+                         [](const testing::TestParamInfo<const ByteScanPath*>& info) {
+                             return std::string(info.param->name);
+                         });
 
 } // namespace

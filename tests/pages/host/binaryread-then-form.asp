@@ -1,14 +1,30 @@
 <%' run-args: --body data/form.body --content-type application/x-www-form-urlencoded %>
 <%' expect-text: [b=form] %>
 <%' expect-text: PASS %>
-<% ' BinaryRead reads what is asked, up to the body's end, and writes back the count; Form fails after it.
-Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
-End Sub
-n = 6: bytes = Request.BinaryRead(n): Check n = 6 And VarType(bytes) = 8209, "count written back, a byte array: " & VarType(bytes)
-Response.Write "[": Response.BinaryWrite bytes: Response.Write "]"
-n = 100: rest = Request.BinaryRead(n): Check n = 20, "the rest of the body: " & n
-n = 10: Request.BinaryRead n: Check n = 0, "nothing after the end: " & n
-On Error Resume Next: x = Request.Form("b")
-Check Err.Number <> 0 And InStr(Err.Description, "BinaryRead") > 0, "Form after BinaryRead: " & Err.Description
-On Error Goto 0
-Response.Write "PASS" %>
+<!-- #include file="check-vbscript.inc" -->
+<%
+' BinaryRead takes what it is asked for, writes back the count it read,
+' and stops at the end of the body; Form is refused after it.
+n = 6
+bytes = Request.BinaryRead(n)
+CheckEqual "count written back", 6, n
+CheckEqual "VarType of what BinaryRead gives", 8209, VarType(bytes)
+Response.Write "["
+Response.BinaryWrite bytes
+Response.Write "]"
+n = 100
+rest = Request.BinaryRead(n)
+CheckEqual "count of the rest of the body", 20, n
+n = 10
+Request.BinaryRead n
+CheckEqual "count after the end", 0, n
+
+On Error Resume Next
+x = Request.Form("b")
+number = Err.Number
+description = Err.Description
+On Error GoTo 0
+Check number <> 0, "an error from Form after BinaryRead", number
+Check InStr(description, "BinaryRead") > 0, "an error that names BinaryRead", description
+Finish
+%>

@@ -1,8 +1,16 @@
 <%' expect-text: Connection: close %>
 <%' expect-text: early late PASS %>
-<% ' After Flush the head is out: no Content-Length, the connection closes, headers are fixed.
-Response.Write "early ": Response.Flush: Response.Write "late "
-On Error Resume Next: Response.AddHeader "X-Late", "1"
-If Err.Number = 0 Then Response.Write "FAIL: AddHeader after Flush "
-On Error Goto 0
-Response.Write "PASS" %>
+<!-- #include file="check-vbscript.inc" -->
+<%
+' After Flush the head is out: no Content-Length, the connection closes,
+' and headers can no longer change.
+Response.Write "early "
+Response.Flush
+Response.Write "late "
+On Error Resume Next
+Response.AddHeader "X-Late", "1"
+number = Err.Number
+On Error GoTo 0
+Check number <> 0, "an error from AddHeader after Flush", number
+Finish
+%>

@@ -4,4 +4,5 @@
 <%
 Response.Write "FAIL: written before Redirect"
 Response.Redirect "/next.asp?x=1"
-Response.Write "FAIL: written after Redirect" %>
+Response.Write "FAIL: written after Redirect"
+%>

@@ -3,4 +3,5 @@
 <%' expect-text: script timed out %>
 <%
 Do
-Loop %>
+Loop
+%>

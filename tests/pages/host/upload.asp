@@ -1,8 +1,14 @@
 <%' run-args: --body ../data/items.body --content-type 'multipart/form-data;boundary=----TavrinScriptBoundary7MA4YWxk' %>
-<% ' The upload component gets the page's context through OnStartPage and reads the body with BinaryRead.
-Sub Check(ok, what): If Not ok Then Response.Write "FAIL: " & what & vbCrLf
-End Sub
+<!-- #include file="check-vbscript.inc" -->
+<%
+' The upload component end to end: Server.CreateObject hands it the page's
+' scripting context through OnStartPage; it reads the posted body with
+' TotalBytes and BinaryRead.
 Set up = Server.CreateObject("TavrinUpload.Upload")
-Check up.Count = 4 And up(0).Name = "file1" And up(0).FileName = "report.final.doc", "Count, first item"
-Check up("title") = "Hello" And up(2).Content = "second", "field by name, third part"
-Response.Write "PASS" %>
+CheckEqual "Count", 4, up.Count
+CheckEqual "up(0).Name", "file1", up(0).Name
+CheckEqual "up(0).FileName", "report.final.doc", up(0).FileName
+CheckEqual "up(""title"")", "Hello", up("title")
+CheckEqual "up(2).Content", "second", up(2).Content
+Finish
+%>

@@ -1,7 +1,10 @@
 <%' run-args: --method POST --body ../data/client-names.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
-<!-- #include file="check.inc" -->
-<% ' Rows: the client's file name, then FileName and FileExt ("" where none comes back).
-long255 = String(255, "b"): rows = Array( _
+<!-- #include file="check-vbscript.inc" -->
+<%
+' What FileName and FileExt give for the file names that clients send.
+long255 = String(255, "b")
+' Client file name, FileName, FileExt ("" where none comes back).
+rows = Array( _
     Array("C:\Documents and Settings\me\My Documents\report.final.doc", "report.final.doc", "doc"), _
     Array("photo.jpg", "photo.jpg", "jpg"), _
     Array("/home/me/archive.tar.gz", "archive.tar.gz", "gz"), _
@@ -13,10 +16,13 @@ long255 = String(255, "b"): rows = Array( _
     Array(String(256, "b") & ".txt", "", ""), _
     Array(long255 & ".txt", long255 & ".txt", "txt"))
 
-Check up.Count = UBound(rows) + 1, "Count"
+Set up = Server.CreateObject("TavrinUpload.Upload")
+CheckEqual "Count", UBound(rows) + 1, up.Count
 For i = 0 To UBound(rows)
     Set f = up(i)
-    Check f.FilePath = rows(i)(0) And f.FileName = rows(i)(1) And f.FileExt = rows(i)(2), _
-          "row " & i & ": " & f.FileName & " / " & f.FileExt
+    CheckEqual "FilePath of row " & i, rows(i)(0), f.FilePath
+    CheckEqual "FileName of row " & i, rows(i)(1), f.FileName
+    CheckEqual "FileExt of row " & i, rows(i)(2), f.FileExt
 Next
-Finish %>
+Finish
+%>

@@ -1,7 +1,18 @@
 <%' run-args: --method POST --body ../data/bad-format.body --content-type "multipart/form-data; boundary=XYZ" %>
-<!-- #include file="check.inc" -->
-<% ' No closing delimiter: Err gets number and text through up.Item(0) (Wine 8 drops them for up(0)).
-On Error Resume Next: Set f = up.Item(0)
-number = Err.Number: description = Err.Description: On Error Goto 0
-Check number = &H80020009 And description = "Invalid upload file format" And IsEmpty(f), "Item: " & Hex(number) & " " & description
-Finish %>
+<!-- #include file="check-vbscript.inc" -->
+<%
+' A body whose closing delimiter never comes: the failure reaches Err with
+' number and description through Item by name (Wine 8's VBScript drops the
+' error information of a failing call through the default member, up(0)).
+' Count outside a page: registration/create-by-progid.asp.
+Set up = Server.CreateObject("TavrinUpload.Upload")
+On Error Resume Next
+Set f = up.Item(0)
+number = Err.Number
+description = Err.Description
+On Error GoTo 0
+CheckEqual "Item's Err.Number", Hex(&H80020009), Hex(number)
+CheckEqual "Item's Err.Description", "Invalid upload file format", description
+Check IsEmpty(f), "a failed Item to assign nothing", f
+Finish
+%>

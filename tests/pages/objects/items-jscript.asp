@@ -1,12 +1,19 @@
 <%@ Language="JScript" %>
 <%// run-args: --method POST --body ../data/items.body --content-type "multipart/form-data; boundary=----TavrinScriptBoundary7MA4YWxk" %>
-<% // Items and their text in JScript, which reads a property as f.Content, not f.Content().
-function check(ok, what) { if (!ok) throw new Error("FAIL: " + what); }
+<!-- #include file="check-jscript.inc" -->
+<%
+// Items and their text in JScript, which reads a property without
+// arguments as f.Content, not f.Content().
 var up = Server.CreateObject("TavrinUpload.Upload");
-check(up.Count == 4 && up(0).Name == "file1", "Count, up(0)");
-check(up("FILE1").FilePath == "C:\\docs\\report.final.doc" && up("FILE1").FileName == "report.final.doc", "up(\"FILE1\")");
-check(up(0).Content == "abc\0def\u00FF" && up.PageCode == 0, "Content of bytes with 0xFF; it sets page code 0");
-check(up.Item(1).Content == "Hello" && up.Item(1).Content(true) == "Hello", "Content, Content(true)");
-check(up.Item(3).Content === undefined, "empty text is Empty");
-check(up.Item(9).Name === undefined || up.Item(9).Name == "", "out of range");
-Response.Write("PASS"); %>
+checkEqual("Count", 4, up.Count);
+checkEqual("up(0).Name", "file1", up(0).Name);
+checkEqual("up(\"FILE1\").FilePath", "C:\\docs\\report.final.doc", up("FILE1").FilePath);
+checkEqual("up(\"FILE1\").FileName", "report.final.doc", up("FILE1").FileName);
+checkEqual("Content of bytes with 0xFF", "abc\0def\u00FF", up(0).Content);
+checkEqual("PageCode after 0xFF", 0, up.PageCode);
+checkEqual("Item(1).Content", "Hello", up.Item(1).Content);
+checkEqual("Item(1).Content(true)", "Hello", up.Item(1).Content(true));
+checkEqual("Content of an empty text", undefined, up.Item(3).Content);
+checkEqual("Name of an index out of range", "", up.Item(9).Name);
+finish();
+%>

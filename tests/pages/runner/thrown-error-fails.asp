@@ -1,3 +1,9 @@
 <%@ Language="JScript" %>
 <%// expect-failure: 500 .*broken on purpose %>
-<% function check() { throw new Error("broken on purpose"); } check(); Response.Write("PASS"); %>
+<%
+function throwOnPurpose() {
+    throw new Error("broken on purpose");
+}
+throwOnPurpose();
+Response.Write("PASS");
+%>

@@ -1,0 +1,2 @@
+<% item.SaveAs folder & "\" & name, _
+       True %>

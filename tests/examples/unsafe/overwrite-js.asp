@@ -1,0 +1,1 @@
+<% var ok = item.SaveAs(folder + "\\" + name, true); %>

@@ -1,0 +1,1 @@
+<% ok = item.SaveAs(folder & "\" & name, True) %>

@@ -1,0 +1,4 @@
+<%
+target = folder & "\" & item.FileName
+ok = item.SaveAs(target)
+%>

@@ -1,0 +1,1 @@
+<% var target = folder + "\\" + item.FileName; item.SaveAs(target); %>

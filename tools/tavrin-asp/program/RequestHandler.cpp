@@ -1,0 +1,238 @@
+// Serving one request: refusals, static files, pages.
+#include "program/RequestHandler.h"
+
+#include "asp/CodePageText.h"
+#include "core/RequestPath.h"
+
+#include <windows.h>
+
+#include <chrono>
+
+namespace {
+
+// A page may leave this much of its body unread and the connection still
+// carries on (the rest is read and dropped); more, and it is closed.
+constexpr uint64_t kDrainLimit = 1 << 20;
+
+bool EndsWithInsensitive(const std::string& text, const char* tail)
+{
+    const size_t n = strlen(tail);
+    return text.size() >= n && _stricmp(text.c_str() + text.size() - n, tail) == 0;
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+enum class Resolved
+{
+    Missing,
+    File,
+    FolderWithoutSlash, // answered with a redirect to the folder's URL with '/'
+};
+
+// Resolves a request path to a file under the root: a folder serves its
+// index.asp or index.html. virtualPath becomes the decoded path of the file.
+Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::wstring& file)
+{
+    std::string relative;
+    if (!MapRequestPath(virtualPath, relative))
+        return Resolved::Missing;
+    std::wstring path = root + L"\\" + WidenBytes(relative, CP_UTF8);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    if (!IsFolder(path)) {
+        virtualPath = "/" + relative;
+        file = path;
+        return IsFile(path) ? Resolved::File : Resolved::Missing;
+    }
+    // Relative links of a folder's page resolve against the folder only
+    // when its URL ends with '/'.
+    if (virtualPath.back() != '/')
+        return Resolved::FolderWithoutSlash;
+    virtualPath = "/" + relative;
+    if (path.back() != L'\\')
+        path += L'\\';
+    if (virtualPath.back() != '/')
+        virtualPath += '/';
+    for (const char* index : {"index.asp", "index.html"}) {
+        if (IsFile(path + WidenBytes(index, CP_UTF8))) {
+            file = path + WidenBytes(index, CP_UTF8);
+            virtualPath += index;
+            return Resolved::File;
+        }
+    }
+    return Resolved::Missing;
+}
+
+bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& virtualPath,
+                    bool headOnly, bool keepAlive, uint64_t& sent)
+{
+    HandleHolder file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.Get(), &size))
+        return false;
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + ContentTypeFor(virtualPath) +
+                             "\r\nContent-Length: " + std::to_string(size.QuadPart) +
+                             (keepAlive ? "\r\n\r\n" : "\r\nConnection: close\r\n\r\n");
+    if (!SendAll(socket, head.data(), head.size()))
+        return false;
+    sent = head.size();
+    if (headOnly)
+        return true;
+    std::string chunk(1 << 16, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        if (!SendAll(socket, chunk.data(), got))
+            return false;
+        sent += got;
+    }
+}
+
+// Runs a page with the connection's streams, the watchdog informed.
+PageOutcome ServePage(Job& job, HandlerContext& context, const std::string& virtualPath,
+                      SocketBody& body, const RequestFraming& framing)
+{
+    Connection& connection = *job.connection;
+    SocketOutput output(connection.socket.Get());
+    PageRequest request;
+    request.head = &job.head;
+    request.root = context.options.root;
+    request.virtualPath = virtualPath;
+    request.contentLength = framing.contentLength;
+    request.remoteAddress = connection.peer;
+    const std::string* host = job.head.Find("Host");
+    request.serverName = host ? host->substr(0, host->rfind(':')) : context.options.bind;
+    request.serverPort = context.options.port;
+    request.keepAlive = framing.keepAlive;
+    request.body = &body;
+    request.output = &output;
+    request.watch = &context.worker.watch;
+    request.site = context.site;
+    {
+        std::lock_guard<std::mutex> hold(context.worker.lock);
+        context.worker.entry.method = job.head.method;
+        context.worker.entry.path = job.head.target;
+        context.worker.started = std::chrono::steady_clock::now();
+        context.worker.output = &output;
+        context.worker.socket = connection.socket.Get();
+    }
+    PageOutcome outcome = RunPage(request);
+    std::lock_guard<std::mutex> hold(context.worker.lock);
+    context.worker.output = nullptr;
+    context.worker.socket = INVALID_SOCKET;
+    if (context.worker.abandoned)
+        outcome.keepAlive = false;
+    return outcome;
+}
+
+} // namespace
+
+std::string SimpleResponse(int status, const std::string& message, bool keepAlive,
+                           const std::string& extraHeaders)
+{
+    const std::string text = StatusText(status);
+    const std::string body = "<!DOCTYPE html>\r\n<html><head><title>" + text +
+                             "</title></head><body><h1>" + text + "</h1><p>" + message +
+                             "</p></body></html>\r\n";
+    return "HTTP/1.1 " + text +
+           "\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n" + extraHeaders + (keepAlive ? "" : "Connection: close\r\n") + "\r\n" + body;
+}
+
+bool ServeRequest(Job& job, HandlerContext& context)
+{
+    const auto started = std::chrono::steady_clock::now();
+    Connection& connection = *job.connection;
+    const SOCKET socket = connection.socket.Get();
+    LogEntry entry;
+    entry.method = job.head.method.empty() ? "-" : job.head.method;
+    entry.path = job.head.target.empty() ? "-" : job.head.target;
+    const RequestFraming framing = job.refusal
+                                       ? RequestFraming{job.refusal, 0, false, false}
+                                       : DecideFraming(job.head, context.options.maxRequestBytes);
+    auto finish = [&](bool keepAlive) {
+        entry.milliseconds =
+            static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - started)
+                                      .count());
+        WriteLogLine(entry);
+        return keepAlive;
+    };
+    auto answer = [&](int status, const std::string& message, bool keepAlive) {
+        const std::string response = SimpleResponse(status, message, keepAlive);
+        entry.status = status;
+        entry.responseBytes =
+            SendAll(socket, response.data(), response.size()) ? response.size() : 0;
+        return finish(keepAlive);
+    };
+    if (framing.refusal) {
+        answer(framing.refusal, "The server cannot serve this request.", false);
+        CloseGracefully(connection.socket);
+        return false;
+    }
+    std::string virtualPath = job.head.path;
+    std::wstring file;
+    const bool bodyless = framing.contentLength == 0;
+    switch (ResolveFile(context.options.root, virtualPath, file)) {
+    case Resolved::Missing:
+        return answer(404, "The page cannot be found.", framing.keepAlive && bodyless);
+    case Resolved::FolderWithoutSlash: {
+        const std::string location =
+            job.head.path + "/" + (job.head.query.empty() ? "" : "?" + job.head.query);
+        const std::string response =
+            SimpleResponse(301, "The folder is at " + location + ".", framing.keepAlive && bodyless,
+                           "Location: " + location + "\r\n");
+        entry.status = 301;
+        entry.responseBytes =
+            SendAll(socket, response.data(), response.size()) ? response.size() : 0;
+        return finish(framing.keepAlive && bodyless);
+    }
+    case Resolved::File:
+        break;
+    }
+    if (!EndsWithInsensitive(virtualPath, ".asp")) {
+        if (job.head.method == "POST")
+            return answer(405, "Static files take GET and HEAD only.",
+                          framing.keepAlive && bodyless);
+        entry.status = 200;
+        const bool sent = SendStaticFile(socket, file, virtualPath, job.head.method == "HEAD",
+                                         framing.keepAlive && bodyless, entry.responseBytes);
+        return finish(sent && framing.keepAlive && bodyless);
+    }
+    if (framing.expectContinue && !bodyless) {
+        static const char kContinue[] = "HTTP/1.1 100 Continue\r\n\r\n";
+        SendAll(socket, kContinue, sizeof kContinue - 1);
+    }
+    FileHolder recording;
+    if (context.recorder && !bodyless)
+        recording = context.recorder->Start(job.head);
+    SocketBody body(connection, framing.contentLength, recording.get());
+    const PageOutcome outcome = ServePage(job, context, virtualPath, body, framing);
+    {
+        // The watchdog answered and logged for a page that ran out of time.
+        std::lock_guard<std::mutex> hold(context.worker.lock);
+        if (context.worker.abandoned)
+            return false;
+    }
+    const bool carryOn = outcome.keepAlive && body.Drain(kDrainLimit);
+    entry.status = outcome.status;
+    entry.requestBytes = body.Received();
+    entry.responseBytes = outcome.responseBytes;
+    entry.error = outcome.error;
+    return finish(carryOn);
+}
