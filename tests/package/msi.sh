@@ -4,12 +4,14 @@
 #   - every DLL and EXE (loose, in the zip, in each .msi) and both .msi files
 #     carry an Authenticode signature over their current bytes, and a file
 #     changed after signing fails the check;
-#   - the x64 package installs silently into INSTALLDIR; both classes are
-#     created from the 64-bit script host (and the 32-bit one where this
-#     machine runs 32-bit programs);
+#   - the x64 package installs silently, into INSTALLDIR and INSTALLDIR32
+#     when given; both classes are created from the 64-bit script host (and
+#     the 32-bit one where this machine runs 32-bit programs);
 #   - every Registry row of the package is in the registry, in its view;
-#   - the 64-bit view holds exactly what regsvr32 writes for the same file;
-#   - a repair brings back a deleted key; 1.0.1 over 1.0.0 leaves one product;
+#   - each view holds exactly what that view's regsvr32 writes for the same
+#     signed file;
+#   - a repair brings back a deleted key; 1.0.1 over 1.0.0 leaves one product,
+#     and the older package then refuses to install;
 #   - uninstalling leaves no key in either view and no file;
 #   - the x86 package refuses a 64-bit system with its own message.
 # The 32-bit halves that need 32-bit programs are reported as NOT RUN where
@@ -98,6 +100,13 @@ left() {
     lines+=("reg query \"$(view32 "$key")\" >nul 2>nul" "if not errorlevel 1 echo key32 $key")
   done
   batch "${lines[@]}"
+  if wine_can_run_x86; then
+    lines=()
+    for key in "${keys[@]}"; do
+      lines+=("reg query \"HKCR\\$key\" >nul 2>nul" "if not errorlevel 1 echo key32 HKCR\\$key")
+    done
+    batch_in 'C:\windows\syswow64' "${lines[@]}"
+  fi
   local dir
   for dir in "Program Files/TavrinUpload" "Program Files (x86)/TavrinUpload"; do
     [[ -e $WINEPREFIX/drive_c/$dir ]] && echo "file C:/$dir"
@@ -137,12 +146,26 @@ if [[ -n $(left) ]]; then
   [[ -z $(left) ]] || { echo "FAIL: a new prefix is not clean: $(left)"; exit 1; }
 fi
 
-target='C:\Tavrin Upload'
-msiexec "install into INSTALLDIR" 0 /i "$(windows_path "$msi")" "INSTALLDIR=$target\\"
+target='C:\Tavrin Upload' target32='C:\Tavrin Upload 32'
+msiexec "install into INSTALLDIR" 0 /i "$(windows_path "$msi")" "INSTALLDIR=$target\\" \
+  "INSTALLDIR32=$target32\\"
+[[ -f "$WINEPREFIX/drive_c/Tavrin Upload/TavrinUpload.dll" ]] || fail "no TavrinUpload.dll in INSTALLDIR"
+[[ -f "$WINEPREFIX/drive_c/Tavrin Upload 32/TavrinUpload.dll" ]] || fail "no TavrinUpload.dll in INSTALLDIR32"
+for dir in "Program Files/TavrinUpload" "Program Files (x86)/TavrinUpload"; do
+  [[ -e $WINEPREFIX/drive_c/$dir ]] && fail "installed into C:/$dir despite INSTALLDIR and INSTALLDIR32"
+done
+out=$(wine_out reg query "HKCR\\CLSID\\$upload\\InprocServer32" /ve)
+[[ $out == *"REG_SZ    $target\\TavrinUpload.dll"* ]] ||
+  fail "InprocServer32 does not name the DLL in INSTALLDIR: '$out'"
+creates "64-bit cscript after install into INSTALLDIR"
 # Wine 8's msiexec /x looks for the files in the folders the package names
 # unless told again, and leaves a chosen INSTALLDIR in place otherwise.
-msiexec "uninstall from INSTALLDIR" 0 /x "$(windows_path "$msi")" "INSTALLDIR=$target\\"
+msiexec "uninstall from INSTALLDIR" 0 /x "$(windows_path "$msi")" "INSTALLDIR=$target\\" \
+  "INSTALLDIR32=$target32\\"
 [[ -e "$WINEPREFIX/drive_c/Tavrin Upload" ]] && fail "INSTALLDIR left behind after uninstall"
+[[ -e "$WINEPREFIX/drive_c/Tavrin Upload 32" ]] && fail "INSTALLDIR32 left behind after uninstall"
+rest=$(left)
+[[ -z $rest ]] || fail "left after uninstalling from INSTALLDIR: $rest"
 
 msiexec "silent install" 0 /i "$(windows_path "$msi")"
 pf=$WINEPREFIX/drive_c/Program\ Files/TavrinUpload
@@ -210,6 +233,10 @@ out=$(wine_out cscript //nologo "$create_vbs")
 msiexec "repair" 0 /i "$(windows_path "$msi")" REINSTALL=ALL REINSTALLMODE=omus
 creates "64-bit cscript after repair"
 dump | diff -u "$work/msi-view64.txt" - >/dev/null || fail "the registry after repair differs from after install"
+if wine_can_run_x86; then
+  dump 'C:\windows\syswow64' | diff -u "$work/msi-view32.txt" - >/dev/null ||
+    fail "the 32-bit view after repair differs from after install"
+fi
 
 # --- Major upgrade -----------------------------------------------------------
 mapfile -t next < <(TAVRIN_PACKAGE_VERSION=1.0.1 bash "$root/scripts/package.sh" 2>/dev/null)
@@ -232,7 +259,17 @@ msiexec "upgrade to 1.0.1" 0 /i "$(windows_path "$msi101")"
 installed=$(products)
 [[ $installed == "TavrinUpload 1.0.1" ]] || fail "after the upgrade installed: '$installed', expected only 1.0.1"
 creates "64-bit cscript after the upgrade"
+rc=0
+"$WINE" msiexec /i "$(windows_path "$msi")" /qn </dev/null >/dev/null 2>&1 || rc=$?
+[[ $rc != 0 ]] || fail "the older package installed over the newer one"
+installed=$(products)
+[[ $installed == "TavrinUpload 1.0.1" ]] || fail "after the refused downgrade installed: '$installed'"
 dump | diff -u "$work/msi-view64.txt" - >/dev/null || fail "the registry after the upgrade differs"
+if wine_can_run_x86; then
+  creates "32-bit cscript after the upgrade" 'C:\windows\syswow64'
+  dump 'C:\windows\syswow64' | diff -u "$work/msi-view32.txt" - >/dev/null ||
+    fail "the 32-bit view after the upgrade differs"
+fi
 
 # --- Uninstall ---------------------------------------------------------------
 msiexec "uninstall" 0 /x "$(windows_path "$msi101")"
@@ -252,29 +289,33 @@ rest=$(left)
 
 # --- regsvr32 of the same signed files at the same paths ----------------------
 # The package's registration, seen in each view, must equal what regsvr32
-# writes for the same files. Without 32-bit programs only the x64 DLL is
-# registered, so the x86 DLL's path under the shared TypeLib key is left out
-# of the package's side (its row was checked above).
+# writes for the same files, registered in the order that leaves the shared
+# TypeLib key as the package leaves it (the x86 DLL, then the x64 one).
+# Without 32-bit programs only the x64 DLL is registered, so the x86 DLL's
+# path under the shared TypeLib key is left out of the package's side (its
+# row was checked above).
 mkdir -p "$pf" "$pf86"
 cp "$work/zip/x64/TavrinUpload.dll" "$pf/"
 cp "$work/zip/x86/TavrinUpload.dll" "$pf86/"
 if wine_can_run_x86; then
   out=$(wine_out 'C:\windows\syswow64\regsvr32.exe' /s 'C:\Program Files (x86)\TavrinUpload\TavrinUpload.dll') ||
     fail "regsvr32 of the signed x86 DLL failed: $out"
-  creates "32-bit cscript after regsvr32 of the signed DLL" 'C:\windows\syswow64'
-  dump 'C:\windows\syswow64' >"$work/regsvr32-view32.txt"
-  diff -u "$work/regsvr32-view32.txt" "$work/msi-view32.txt" ||
-    fail "the package's 32-bit view differs from regsvr32's (- regsvr32, + package)"
 else
-  echo "NOT RUN: this machine runs no 32-bit programs: comparing the 32-bit view with the" \
-       "32-bit regsvr32's (the package's 32-bit rows were checked against the generated rows)"
-  without_win32=1
+  echo "NOT RUN: this machine runs no 32-bit programs: registering the signed x86 DLL," \
+       "creating the classes from the 32-bit cscript after it, and comparing the 32-bit" \
+       "view with the 32-bit regsvr32's (the package's 32-bit rows were checked against" \
+       "the generated rows)"
 fi
 out=$(wine_out regsvr32 /s 'C:\Program Files\TavrinUpload\TavrinUpload.dll') ||
   fail "regsvr32 of the signed x64 DLL failed: $out"
 creates "64-bit cscript after regsvr32 of the signed DLL"
 dump >"$work/regsvr32-view64.txt"
-if [[ -n ${without_win32:-} ]]; then
+if wine_can_run_x86; then
+  creates "32-bit cscript after regsvr32 of the signed DLL" 'C:\windows\syswow64'
+  dump 'C:\windows\syswow64' >"$work/regsvr32-view32.txt"
+  diff -u "$work/regsvr32-view32.txt" "$work/msi-view32.txt" ||
+    fail "the package's 32-bit view differs from regsvr32's (- regsvr32, + package)"
+else
   # Paragraph by paragraph (one key each), both sides alike.
   awk -v RS= -v ORS='\n\n' '!/\\409\\win32\n/' "$work/msi-view64.txt" >"$work/msi-view64.cmp"
   awk -v RS= -v ORS='\n\n' 1 "$work/regsvr32-view64.txt" >"$work/regsvr32-view64.cmp"
@@ -284,5 +325,8 @@ fi
 diff -u "$work/regsvr32-view64.txt" "$work/msi-view64.txt" ||
   fail "the package's 64-bit view differs from regsvr32's (- regsvr32, + package)"
 
-[[ $failures == 0 ]] && echo PASS
+if [[ $failures == 0 ]]; then
+  wine_can_run_x86 && echo PASS
+  wine_can_run_x86 || echo "PASS, without the 32-bit half (NOT RUN above)"
+fi
 exit $((failures > 0))
