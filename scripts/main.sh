@@ -20,8 +20,10 @@ step "build x64: TavrinUpload.dll, tavrin-asp, tavrin-upload"
 bash scripts/build.sh "${targets[@]}" x64
 step "build x86: TavrinUpload.dll, tavrin-asp, tavrin-upload"
 bash scripts/build.sh "${targets[@]}" x86
-echo "TavrinUpload.dll (x64): $root/build/x64/src/server/TavrinUpload.dll"
-echo "TavrinUpload.dll (x86): $root/build/x86/src/server/TavrinUpload.dll"
+# built CONFIG NAME: the path of a built binary, as that build lists it.
+built() { sed -n "s/^$2=//p" "$root/build/$1/shipped.txt"; }
+echo "TavrinUpload.dll (x64): $(built x64 TavrinUpload.dll)"
+echo "TavrinUpload.dll (x86): $(built x86 TavrinUpload.dll)"
 
 # Register each architecture and run the example in a Wine prefix of the
 # main job's own: the tests never see what it registers.
@@ -41,5 +43,5 @@ step "serve: tavrin-asp on examples/ (uploads are saved to $root/uploads and $ro
 mkdir -p "$root/uploads" "$root/safe-uploads"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
 trap '"$WINESERVER" -k </dev/null >/dev/null 2>&1 || true' EXIT
-"$WINE" "$root/build/x64/tools/tavrin-asp/tavrin-asp.exe" serve "Z:$root/examples" \
+"$WINE" "$(built x64 tavrin-asp.exe)" serve "Z:$root/examples" \
   --port "${TAVRIN_PORT:-8080}" </dev/null

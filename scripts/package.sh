@@ -62,13 +62,19 @@ work=build/package
 stage=$work/TavrinUpload-$version
 rm -rf "$work"
 mkdir -p "$stage"
+# built CONFIG NAME: the path of a shipped binary in that build.
+built() {
+  local path
+  path=$(sed -n "s/^$2=//p" "build/$1/shipped.txt")
+  [[ -f $path ]] || { echo "package: $2 is not built in build/$1" >&2; exit 1; }
+  echo "$path"
+}
 for arch in x64:x86_64 x86:i686; do
   dir=$stage/${arch%%:*}
   mkdir "$dir"
-  for binary in src/server/TavrinUpload.dll tools/tavrin-asp/tavrin-asp.exe \
-                tools/tavrin-upload/tavrin-upload.exe; do
-    "${arch#*:}-w64-mingw32-strip" --strip-debug -o "$dir/${binary##*/}" "build/${arch%%:*}/$binary"
-    sign "$dir/${binary##*/}"
+  for name in TavrinUpload.dll tavrin-asp.exe tavrin-upload.exe; do
+    "${arch#*:}-w64-mingw32-strip" --strip-debug -o "$dir/$name" "$(built "${arch%%:*}" "$name")"
+    sign "$dir/$name"
   done
 done
 cp -r examples LICENSE.txt "$stage/"
