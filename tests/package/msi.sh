@@ -3,7 +3,8 @@
 # Installer package under Wine, in a prefix of its own:
 #   - every DLL and EXE (loose, in the zip, in each .msi) and both .msi files
 #     carry an Authenticode signature over their current bytes, and a file
-#     changed after signing fails the check;
+#     changed after signing fails the check; built without a certificate,
+#     the release says it is unsigned and carries no signature;
 #   - the x64 package installs silently, into INSTALLDIR and INSTALLDIR32
 #     when given; both classes are created from the 64-bit script host (and
 #     the 32-bit one where this machine runs 32-bit programs);
@@ -242,9 +243,13 @@ if wine_can_run_x86; then
 fi
 
 # --- Major upgrade -----------------------------------------------------------
-mapfile -t next < <(TAVRIN_PACKAGE_VERSION=1.0.1 bash "$root/scripts/package.sh" 2>/dev/null)
+# 1.0.1 is built without a certificate: the release says it is unsigned,
+# and carries no signature.
+mapfile -t next < <(TAVRIN_PACKAGE_VERSION=1.0.1 bash "$root/scripts/package.sh" 2>"$work/unsigned.log")
 msi101=$root/${next[1]:-missing}
 [[ ${next[1]:-} == dist/TavrinUpload-1.0.1-x64.msi ]] || fail "no 1.0.1 package: ${next[*]}"
+grep -q 'UNSIGNED' "$work/unsigned.log" || fail "package.sh without a certificate did not say UNSIGNED"
+osslsigncode verify -in "$msi101" >/dev/null 2>&1 && fail "the package built without a certificate has a signature"
 # products: "NAME VERSION" of every installed product named TavrinUpload.
 products() {
   local uninstall='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' lines=() key
