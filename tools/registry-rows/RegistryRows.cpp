@@ -294,6 +294,33 @@ void WriteField(const std::wstring& text)
     }
 }
 
+// Whether ROW is the first to write its value under the TypeLib key, which
+// both views share: a later DLL's row for the same value is left out.
+bool FirstInSharedTypeLib(const Row& row, std::set<std::wstring>& written)
+{
+    if (row.root != 0 || row.key.compare(0, 8, L"TypeLib\\") != 0)
+        return true;
+    std::wstring value = row.key + L'\t' + row.name;
+    CharUpperW(value.data());
+    return written.insert(value).second;
+}
+
+void WriteRow(const std::wstring& id, const Row& row, const std::wstring& component)
+{
+    WriteField(id);
+    fputc('\t', stdout);
+    WriteField(std::to_wstring(row.root));
+    fputc('\t', stdout);
+    WriteField(row.key);
+    fputc('\t', stdout);
+    WriteField(row.name);
+    fputc('\t', stdout);
+    WriteField(row.value);
+    fputc('\t', stdout);
+    WriteField(component);
+    fputs("\r\n", stdout);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -318,26 +345,11 @@ int wmain(int argc, wchar_t** argv)
     for (const Entry& entry : entries) {
         int number = 0;
         for (const Row& row : RowsOf(entry)) {
-            if (row.root == 0 && row.key.compare(0, 8, L"TypeLib\\") == 0) {
-                std::wstring value = row.key + L'\t' + row.name;
-                CharUpperW(value.data());
-                if (!typeLibValues.insert(value).second)
-                    continue;
-            }
+            if (!FirstInSharedTypeLib(row, typeLibValues))
+                continue;
             wchar_t id[80];
             swprintf(id, 80, L"reg_%ls_%03d", entry.id.c_str(), ++number);
-            WriteField(id);
-            fputc('\t', stdout);
-            WriteField(std::to_wstring(row.root));
-            fputc('\t', stdout);
-            WriteField(row.key);
-            fputc('\t', stdout);
-            WriteField(row.name);
-            fputc('\t', stdout);
-            WriteField(row.value);
-            fputc('\t', stdout);
-            WriteField(entry.id);
-            fputs("\r\n", stdout);
+            WriteRow(id, row, entry.id);
         }
     }
     return fflush(stdout) == 0 ? 0 : 1;
