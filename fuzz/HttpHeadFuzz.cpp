@@ -1,6 +1,7 @@
 // Arbitrary bytes as a request: a complete head claims no more than it was given nor kMaxHeadBytes,
-// and parses the same alone; a refused request never keeps its connection; a mapped path (of the
-// head, or of the input when it is no head) has no empty, "." or ".." segment, no '\\', ':' or NUL.
+// and parses the same alone; the reader fed the bytes in pieces decides as the whole buffer does;
+// a refused request never keeps its connection; a mapped path (of the head, or of the input when
+// it is no head) has no empty, "." or ".." segment, no '\\', ':' or NUL.
 #include "core/HttpHead.h"
 #include "core/RequestPath.h"
 
@@ -32,6 +33,20 @@ void CheckMappedPath(const std::string& path)
     }
 }
 
+// Feeds the bytes to one reader in pieces whose sizes come from the bytes
+// themselves, as recv would hand them over, until it decides.
+HeadParse ReadInPieces(std::string_view bytes, HttpHead& head, size_t& length)
+{
+    HttpHeadReader reader;
+    size_t given = 0;
+    HeadParse result = HeadParse::Incomplete;
+    while (result == HeadParse::Incomplete && given < bytes.size()) {
+        given = std::min(bytes.size(), given + 1 + static_cast<unsigned char>(bytes[given]) % 64);
+        result = reader.Read(bytes.substr(0, given), head, length);
+    }
+    return result;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -40,6 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     HttpHead head, again;
     size_t length = 0, againLength = 0;
     const HeadParse result = ParseHttpHead(bytes, head, length);
+    HttpHead pieced;
+    size_t piecedLength = 0;
+    Check(ReadInPieces(bytes, pieced, piecedLength) == result);
+    Check(result != HeadParse::Complete ||
+          (piecedLength == length && pieced.target == head.target &&
+           pieced.headers.size() == head.headers.size()));
     Check(result != HeadParse::Incomplete || size < kMaxHeadBytes);
     if (result != HeadParse::Complete) {
         CheckMappedPath(std::string(bytes.substr(0, 4096)));

@@ -22,7 +22,12 @@ TEST(HttpHead, ParseRefusesWhatTwoReadersCouldDisagreeOn)
         HeadParse result;
     } rows[] = {
         {"no blank line yet", "GET / HTTP/1.1\r\nHost: x\r\n", HeadParse::Incomplete},
-        {"bare LF lines", "GET / HTTP/1.0\nHost: x\n\n", HeadParse::Complete},
+        {"bare LF lines", "GET / HTTP/1.0\nHost: x\n\n", HeadParse::Malformed},
+        {"lone LF among CRLF lines", "GET / HTTP/1.1\r\nA: b\nB: c\r\n\r\n", HeadParse::Malformed},
+        {"bare LF blank line", "GET / HTTP/1.1\r\nA: b\r\n\n", HeadParse::Malformed},
+        {"bare LF before the end arrived", "GET / HTTP/1.1\nA: b", HeadParse::Malformed},
+        {"LF-only empty lines before the request line", "\n\r\nGET / HTTP/1.1\r\n\r\n",
+         HeadParse::Complete},
         {"folded continuation", "GET / HTTP/1.1\r\nA: b\r\n c\r\n\r\n", HeadParse::Malformed},
         {"space before colon", "GET / HTTP/1.1\r\nHost : x\r\n\r\n", HeadParse::Malformed},
         {"missing colon", "GET / HTTP/1.1\r\nHost\r\n\r\n", HeadParse::Malformed},
@@ -41,6 +46,68 @@ TEST(HttpHead, ParseRefusesWhatTwoReadersCouldDisagreeOn)
         SCOPED_TRACE(row.label);
         EXPECT_EQ(row.result, Parse(row.bytes));
     }
+}
+
+// The reader fed a byte at a time decides as the whole buffer does, at the
+// same byte, and a complete head comes out the same.
+TEST(HttpHeadReader, ByteAtATimeDecidesAsTheWholeBuffer)
+{
+    const std::string big = "GET / HTTP/1.1\r\nX: " + std::string(kMaxHeadBytes, 'a');
+    const struct
+    {
+        const char* label;
+        std::string bytes;
+    } rows[] = {
+        {"complete with a body after it", "\r\nPOST /a?b HTTP/1.1\r\nA: 1\r\nB:2\r\n\r\nBODY"},
+        {"CR at the end of the leading empty lines", "\r\n\r\rGET / HTTP/1.1\r\n\r\n"},
+        {"lone LF", "GET / HTTP/1.1\r\nA: b\nB: c\r\n\r\n"},
+        {"malformed field", "GET / HTTP/1.1\r\nA b\r\n\r\n"},
+        {"over the limit", big},
+        {"incomplete", "GET / HTTP/1.1\r\nA: b\r\n\r"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        HttpHead whole;
+        size_t wholeLength = 0;
+        const HeadParse expected = ParseHttpHead(row.bytes, whole, wholeLength);
+        HttpHeadReader reader;
+        HttpHead head;
+        size_t length = 0;
+        HeadParse result = HeadParse::Incomplete;
+        size_t fed = 0;
+        while (result == HeadParse::Incomplete && fed < row.bytes.size()) {
+            ++fed;
+            result = reader.Read(std::string_view(row.bytes).substr(0, fed), head, length);
+        }
+        EXPECT_EQ(expected, result);
+        if (expected == HeadParse::Incomplete)
+            continue;
+        // The reader decided at the first byte that settles it.
+        EXPECT_EQ(expected, Parse(row.bytes.substr(0, fed)));
+        EXPECT_EQ(HeadParse::Incomplete, Parse(row.bytes.substr(0, fed - 1)));
+        if (expected != HeadParse::Complete)
+            continue;
+        EXPECT_EQ(wholeLength, length);
+        EXPECT_EQ(whole.target, head.target);
+        EXPECT_EQ(whole.headers.size(), head.headers.size());
+    }
+}
+
+// After Reset, the reader takes the next head of a kept-alive connection.
+TEST(HttpHeadReader, ResetReadsTheNextHead)
+{
+    HttpHeadReader reader;
+    HttpHead head;
+    size_t length = 0;
+    std::string buffer = "GET /one HTTP/1.1\r\n\r\nGET /two HTTP/1.1\r\n";
+    ASSERT_EQ(HeadParse::Complete, reader.Read(buffer, head, length));
+    buffer.erase(0, length);
+    reader.Reset();
+    EXPECT_EQ(HeadParse::Incomplete, reader.Read(buffer, head, length));
+    EXPECT_EQ(buffer.size(), reader.Scanned());
+    buffer += "\r\n";
+    ASSERT_EQ(HeadParse::Complete, reader.Read(buffer, head, length));
+    EXPECT_EQ("/two", head.target);
 }
 
 TEST(HttpHead, ParseSplitsTargetAndCountsLeadingEmptyLines)

@@ -7,6 +7,7 @@
 #include "asp/HostObjects.h"
 #include "asp/PhysicalPath.h"
 #include "asp/RequestDictionary.h"
+#include "core/RequestLimits.h"
 
 #include "util/ErrorMacros.h"
 #include "util/SafeArrayHolder.h"
@@ -265,6 +266,10 @@ private:
     HRESULT ReadBody(uint64_t count, std::string& bytes)
     {
         count = std::min(count, m_state->bodyLeft);
+        // The host refuses such bodies before a page runs; a count that does
+        // not fit a size_t must never become a smaller buffer.
+        if (!FitsSizeT(count))
+            return Fail(E_OUTOFMEMORY, L"The request body is too large to hold in memory.");
         bytes.resize(static_cast<size_t>(count));
         size_t done = 0;
         const HRESULT hr = ReadInto(bytes.data(), count, done);

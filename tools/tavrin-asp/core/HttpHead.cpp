@@ -1,11 +1,13 @@
 // Parses the head of an HTTP/1.x request and decides how its body is framed.
 // The parser is strict where leniency would let two readers of the same bytes
-// disagree (folded lines, spaces before a colon, bare CR, control bytes) and
-// tolerant only where that is harmless: bare LF line ends, and empty lines
-// before the request line (some clients send a stray CRLF after a body).
+// disagree (folded lines, spaces before a colon, bare CR, bare LF, control
+// bytes) and tolerant only where that is harmless: empty lines, with CRLF or
+// a bare LF, before the request line (some clients send a stray line end
+// after a body).
 #include "core/HttpHead.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -58,21 +60,6 @@ std::string_view TrimBlanks(std::string_view text)
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-// Splits off the next line of text (without its LF or CRLF). False when no
-// line end follows. A CR anywhere but right before the LF stays in the line,
-// where the control-byte checks refuse it.
-bool NextLine(std::string_view& text, std::string_view& line)
-{
-    const size_t lf = text.find('\n');
-    if (lf == std::string_view::npos)
-        return false;
-    line = text.substr(0, lf);
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    text.remove_prefix(lf + 1);
-    return true;
 }
 
 // "HTTP/1.D": any single-digit minor version is accepted, since every 1.x
@@ -129,51 +116,6 @@ bool ParseFieldLine(std::string_view line, HttpHead& head)
         return false;
     head.headers.push_back({std::string(name), std::string(value)});
     return true;
-}
-
-HeadParse ParseLines(std::string_view text, HttpHead& head)
-{
-    std::string_view line;
-    NextLine(text, line);
-    if (!ParseRequestLine(line, head))
-        return HeadParse::Malformed;
-    while (NextLine(text, line) && !line.empty()) {
-        if (!ParseFieldLine(line, head))
-            return HeadParse::Malformed;
-    }
-    return HeadParse::Complete;
-}
-
-// The offset just past the blank line that ends a head whose request line
-// starts at start, or npos when the text holds none.
-size_t FindHeadEnd(std::string_view text, size_t start)
-{
-    size_t lineStart = start;
-    for (;;) {
-        const size_t lf = text.find('\n', lineStart);
-        if (lf == std::string_view::npos)
-            return std::string_view::npos;
-        const size_t lineLength = lf - lineStart;
-        const bool empty = lineLength == 0 || (lineLength == 1 && text[lineStart] == '\r');
-        if (empty && lineStart != start)
-            return lf + 1;
-        lineStart = lf + 1;
-    }
-}
-
-// Offset of the first byte after the empty lines that may precede the
-// request line.
-size_t SkipLeadingEmptyLines(std::string_view text)
-{
-    size_t at = 0;
-    for (;;) {
-        if (text.substr(at, 1) == "\n")
-            at += 1;
-        else if (text.substr(at, 2) == "\r\n")
-            at += 2;
-        else
-            return at;
-    }
 }
 
 bool ParseContentLength(std::string_view text, uint64_t& length)
@@ -256,21 +198,62 @@ const std::string* HttpHead::Find(std::string_view name) const
     return nullptr;
 }
 
-// The limit covers every byte from the start of the buffer, leading empty
-// lines included, so that a client cannot make the host hold more than
-// kMaxHeadBytes of head. A head of exactly kMaxHeadBytes is accepted.
+// Each line is taken when its LF arrives. The limit covers every byte since
+// the last Reset, leading empty lines included, so that a client cannot make
+// the host hold more than kMaxHeadBytes of head; only those bytes are ever
+// looked at.
+HeadParse HttpHeadReader::Read(std::string_view buffer, HttpHead& head, size_t& headLength)
+{
+    const size_t limit = std::min(buffer.size(), kMaxHeadBytes);
+    while (m_result == HeadParse::Incomplete && m_scanned < limit) {
+        const void* lf = memchr(buffer.data() + m_scanned, '\n', limit - m_scanned);
+        if (!lf) {
+            m_scanned = limit;
+            break;
+        }
+        const auto lineEnd = static_cast<size_t>(static_cast<const char*>(lf) - buffer.data());
+        m_scanned = lineEnd + 1;
+        m_result = TakeLine(buffer, lineEnd);
+    }
+    if (m_result == HeadParse::Incomplete && buffer.size() >= kMaxHeadBytes)
+        m_result = HeadParse::TooLarge;
+    if (m_result == HeadParse::Incomplete)
+        return m_result;
+    head = m_head;
+    if (m_result == HeadParse::Complete)
+        headLength = m_headLength;
+    return m_result;
+}
+
+// One line, [m_lineStart, lineEnd) with the LF at lineEnd.
+HeadParse HttpHeadReader::TakeLine(std::string_view buffer, size_t lineEnd)
+{
+    std::string_view line = buffer.substr(m_lineStart, lineEnd - m_lineStart);
+    m_lineStart = lineEnd + 1;
+    if (!m_inHead && (line.empty() || line == "\r"))
+        return HeadParse::Incomplete;
+    m_inHead = true;
+    if (line.empty() || line.back() != '\r')
+        return HeadParse::Malformed; // bare LF
+    line.remove_suffix(1);
+    if (m_head.method.empty())
+        return ParseRequestLine(line, m_head) ? HeadParse::Incomplete : HeadParse::Malformed;
+    if (line.empty()) {
+        m_headLength = lineEnd + 1;
+        return HeadParse::Complete;
+    }
+    return ParseFieldLine(line, m_head) ? HeadParse::Incomplete : HeadParse::Malformed;
+}
+
+void HttpHeadReader::Reset()
+{
+    *this = HttpHeadReader();
+}
+
 HeadParse ParseHttpHead(std::string_view buffer, HttpHead& head, size_t& headLength)
 {
-    const std::string_view window = buffer.substr(0, kMaxHeadBytes);
-    const size_t start = SkipLeadingEmptyLines(window);
-    const size_t end = FindHeadEnd(window, start);
-    if (end == std::string_view::npos)
-        return buffer.size() >= kMaxHeadBytes ? HeadParse::TooLarge : HeadParse::Incomplete;
-    head = HttpHead();
-    const HeadParse result = ParseLines(window.substr(start, end - start), head);
-    if (result == HeadParse::Complete)
-        headLength = end;
-    return result;
+    HttpHeadReader reader;
+    return reader.Read(buffer, head, headLength);
 }
 
 // A refused request's body is never read, so its connection cannot carry

@@ -40,10 +40,44 @@ enum class HeadParse
     TooLarge,   // 431: no blank line within kMaxHeadBytes
 };
 
-// Looks for a complete head at the start of buffer. Accepts CRLF and bare LF
-// line ends and skips empty lines before the request line. On Complete,
-// head is filled and headLength is the number of bytes up to and including
-// the blank line; the rest of buffer is the start of the body. The limit
+// Reads the head at the start of a connection's buffer as its bytes arrive:
+// each Read looks only at the bytes added since the last one, so a head sent
+// a byte at a time costs one pass over it, not one per byte. It judges each
+// line when its LF arrives (and the size when kMaxHeadBytes have), so it
+// decides at the same byte, and the same way, as ParseHttpHead does on the
+// bytes received so far.
+//
+// Line ends are CRLF. A bare LF is tolerated only in the empty lines that
+// may precede the request line (some clients send a stray line end after a
+// body); inside a head it is Malformed, because a reader behind a front end
+// that keeps the LF in a value would see two lines where this one sees one.
+class HttpHeadReader
+{
+public:
+    // buffer holds every byte of the connection since the last Reset (the
+    // bytes of earlier calls unchanged, new ones appended). On Complete, head
+    // is filled and headLength is the number of bytes up to and including
+    // the blank line; the rest of buffer is the start of the body. On
+    // Malformed, head holds what was read (the request line, when it was).
+    // Once decided, the reader answers the same until Reset.
+    HeadParse Read(std::string_view buffer, HttpHead& head, size_t& headLength);
+    // Forgets everything, for the next head of a kept-alive connection.
+    void Reset();
+    // How many bytes of the buffer have been looked at.
+    size_t Scanned() const noexcept { return m_scanned; }
+
+private:
+    HeadParse TakeLine(std::string_view buffer, size_t lineEnd);
+
+    HttpHead m_head;
+    size_t m_scanned = 0;   // bytes looked at
+    size_t m_lineStart = 0; // start of the line being read
+    bool m_inHead = false;  // past the empty lines before the request line
+    HeadParse m_result = HeadParse::Incomplete;
+    size_t m_headLength = 0;
+};
+
+// The same decision for a whole buffer at once (a fresh reader). The limit
 // counts from the start of buffer: a head of exactly kMaxHeadBytes is
 // accepted, and TooLarge comes as soon as kMaxHeadBytes bytes hold no end.
 HeadParse ParseHttpHead(std::string_view buffer, HttpHead& head, size_t& headLength);

@@ -1,6 +1,8 @@
 // The request log.
 #include "program/AccessLog.h"
 
+#include "core/LogText.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -38,9 +40,7 @@ void WriteLogLine(const LogEntry& entry)
                        std::to_string(entry.milliseconds) + "ms";
     if (!entry.error.empty())
         line += " " + entry.error;
-    // A request path or an error text must not start a line of its own.
-    for (char& c : line)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    WriteServerLine(line);
+    // A request path or an error text must neither start a line of its own
+    // nor drive the terminal.
+    WriteServerLine(EscapeForLog(line));
 }

@@ -58,12 +58,15 @@ bool SocketBody::ClientConnected()
     return !m_gone;
 }
 
-bool SocketBody::Drain(uint64_t limit)
+bool SocketBody::Drain(uint64_t limit, uint64_t deadlineTick)
 {
     if (m_remaining > limit)
         return false;
     char sink[16384];
     while (m_remaining > 0) {
+        const bool early = !m_connection.buffered.empty();
+        if (!early && !WaitReadable(m_connection.socket.Get(), deadlineTick))
+            return false;
         if (Read(sink, sizeof sink) <= 0)
             return false;
     }

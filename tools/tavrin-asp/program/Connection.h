@@ -7,17 +7,46 @@
 #include "core/HttpHead.h"
 #include "program/Socket.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
+
+// Counts a connection as open for as long as it lives.
+class OpenCount
+{
+public:
+    OpenCount() noexcept = default;
+    explicit OpenCount(std::shared_ptr<std::atomic<int>> count) noexcept : m_count(std::move(count))
+    {
+        ++*m_count;
+    }
+    OpenCount(OpenCount&&) noexcept = default;
+    OpenCount& operator=(OpenCount&& other) noexcept
+    {
+        std::swap(m_count, other.m_count); // other's end now counts down the old one
+        return *this;
+    }
+    ~OpenCount()
+    {
+        if (m_count)
+            --*m_count;
+    }
+
+private:
+    std::shared_ptr<std::atomic<int>> m_count;
+};
 
 struct Connection
 {
     SocketHolder socket;
-    std::string peer;     // the client's address
-    std::string buffered; // bytes received after the last request's head
+    OpenCount open;
+    std::string peer;      // the client's address
+    std::string buffered;  // bytes received after the last request's head
+    HttpHeadReader reader; // reads the head at the start of buffered
     std::chrono::steady_clock::time_point waitingSince;
     int requests = 0; // requests served on this connection
 };
@@ -33,9 +62,11 @@ public:
     {}
     int64_t Read(void* buffer, uint32_t count) override;
     bool ClientConnected() override;
-    // Reads and drops what the page left unread, up to limit bytes; true
-    // when the body is then fully read and the connection can carry on.
-    bool Drain(uint64_t limit);
+    // Reads and drops what the page left unread, up to limit bytes, until
+    // GetTickCount64() reaches deadlineTick; true when the body is then fully
+    // read and the connection can carry on. A client that stops sending
+    // costs the worker no more than the deadline.
+    bool Drain(uint64_t limit, uint64_t deadlineTick);
     uint64_t Remaining() const noexcept { return m_remaining; }
     uint64_t Received() const noexcept { return m_received; }
 

@@ -22,6 +22,10 @@ using Clock = std::chrono::steady_clock;
 constexpr long kPollMicroseconds = 50000;
 constexpr auto kWatchInterval = std::chrono::milliseconds(200);
 constexpr int kReceiveBufferBytes = 1 << 20;
+// A send that cannot hand its bytes to the connection within this time
+// fails, and the connection is closed: a client that stops reading its
+// answer must not hold a worker.
+constexpr DWORD kSendStallMs = 10000;
 
 bool TimedOut(const Connection& connection, Clock::time_point now)
 {
@@ -42,7 +46,8 @@ void Interrupt(PageWatch& watch)
 } // namespace
 
 HttpServer::HttpServer(ServeOptions options)
-    : m_options(std::move(options)), m_site(CreateSiteState())
+    : m_options(std::move(options)), m_allowedHosts(m_options.allowedHosts),
+      m_site(CreateSiteState())
 {
     if (!m_options.recordFolder.empty())
         m_recorder = std::make_unique<Recorder>(m_options.recordFolder);
@@ -94,9 +99,10 @@ void HttpServer::ReadHeads()
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(m_listener.Get(), &readable);
+        // Every waiting connection fits: there are never more open than
+        // kMaxOpenConnections.
         for (auto& connection : waiting)
-            if (readable.fd_count < FD_SETSIZE)
-                FD_SET(connection->socket.Get(), &readable);
+            FD_SET(connection->socket.Get(), &readable);
         timeval poll = {0, kPollMicroseconds};
         if (select(0, &readable, nullptr, nullptr, &poll) < 0)
             Sleep(10);
@@ -132,8 +138,13 @@ void HttpServer::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiti
         SocketHolder accepted(accept(m_listener.Get(), reinterpret_cast<sockaddr*>(&peer), &size));
         if (!accepted)
             return;
+        if (m_open->load() >= kMaxOpenConnections) {
+            Refuse(std::move(accepted));
+            continue;
+        }
         auto connection = std::make_unique<Connection>();
         connection->socket = std::move(accepted);
+        connection->open = OpenCount(m_open);
         connection->peer = AddressText(peer);
         connection->waitingSince = Clock::now();
         BOOL noDelay = TRUE;
@@ -143,9 +154,27 @@ void HttpServer::AcceptConnections(std::list<std::unique_ptr<Connection>>& waiti
         int receiveBuffer = kReceiveBufferBytes;
         setsockopt(connection->socket.Get(), SOL_SOCKET, SO_RCVBUF,
                    reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+        DWORD sendStall = kSendStallMs;
+        setsockopt(connection->socket.Get(), SOL_SOCKET, SO_SNDTIMEO,
+                   reinterpret_cast<const char*>(&sendStall), sizeof sendStall);
         SetBlocking(connection->socket.Get(), false);
         waiting.push_back(std::move(connection));
     }
+}
+
+// Answers a connection over the limit 503 without reading from it, and
+// closes it; the listener is non-blocking, and so is the accepted socket, so
+// that a client that does not read cannot hold the head reader.
+void HttpServer::Refuse(SocketHolder socket)
+{
+    const std::string answer = SimpleResponse(503, "The server has too many connections.", false);
+    send(socket.Get(), answer.data(), static_cast<int>(answer.size()), 0);
+    shutdown(socket.Get(), SD_SEND);
+    LogEntry entry;
+    entry.method = "-";
+    entry.path = "-";
+    entry.status = 503;
+    WriteLogLine(entry);
 }
 
 // Reads what the connection has and dispatches a complete head. True when
@@ -162,7 +191,7 @@ bool HttpServer::ReadHead(std::unique_ptr<Connection>& connection)
     }
     HttpHead head;
     size_t length = 0;
-    switch (ParseHttpHead(connection->buffered, head, length)) {
+    switch (connection->reader.Read(connection->buffered, head, length)) {
     case HeadParse::Incomplete:
         if (got == 0 || (got < 0 && WSAGetLastError() != WSAEWOULDBLOCK))
             return true; // the client closed in the middle of a head
@@ -193,6 +222,7 @@ void HttpServer::GiveBack(std::unique_ptr<Connection> connection)
 {
     SetBlocking(connection->socket.Get(), false);
     connection->waitingSince = Clock::now();
+    connection->reader.Reset();
     ++connection->requests;
     std::lock_guard<std::mutex> hold(m_lock);
     m_returned.push_back(std::move(connection));
@@ -212,7 +242,7 @@ void HttpServer::StartWorker()
 void HttpServer::WorkerLoop(std::shared_ptr<Worker> worker)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    HandlerContext context{m_options, m_site.get(), m_recorder.get(), *worker};
+    HandlerContext context{m_options, m_allowedHosts, m_site.get(), m_recorder.get(), *worker};
     for (;;) {
         Job job;
         {

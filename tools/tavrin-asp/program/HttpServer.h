@@ -6,9 +6,11 @@
 #pragma once
 
 #include "asp/PageRun.h"
+#include "core/AllowedHosts.h"
 #include "program/Connection.h"
 #include "program/Recorder.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -28,8 +30,15 @@ struct ServeOptions
     uint64_t maxRequestBytes = 30000000;
     int threads = 8;
     int scriptTimeout = 90;
-    std::wstring recordFolder; // empty: no recording
+    std::wstring recordFolder;             // empty: no recording
+    std::vector<std::string> allowedHosts; // Host names served besides the loopback ones
 };
+
+// Connections open at once (waiting for a head, queued or being served);
+// one more is answered 503 and closed at once. Below select()'s capacity,
+// so that the head reader watches every waiting connection.
+constexpr int kMaxOpenConnections = 1000;
+static_assert(kMaxOpenConnections < FD_SETSIZE, "the head reader polls every open connection");
 
 // A client that has not sent a whole head within this time is answered 408.
 constexpr int kHeadTimeoutSeconds = 30;
@@ -55,6 +64,7 @@ public:
 private:
     void ReadHeads();
     void AcceptConnections(std::list<std::unique_ptr<Connection>>& waiting);
+    void Refuse(SocketHolder socket);
     bool ReadHead(std::unique_ptr<Connection>& connection);
     void Dispatch(std::unique_ptr<Connection> connection, HttpHead head, int refusal);
     void StartWorker();
@@ -63,6 +73,8 @@ private:
     void GiveBack(std::unique_ptr<Connection> connection);
 
     ServeOptions m_options;
+    AllowedHosts m_allowedHosts;
+    std::shared_ptr<std::atomic<int>> m_open = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<SiteState> m_site;
     std::unique_ptr<Recorder> m_recorder;
     SocketHolder m_listener;

@@ -13,6 +13,7 @@ const wchar_t kUsage[] =
     L"usage:\n"
     L"  tavrin-asp serve DIR [--port 8080] [--bind 127.0.0.1] [--max-request-bytes 30000000]\n"
     L"                       [--threads 8] [--script-timeout 90] [--record RECDIR]\n"
+    L"                       [--allow-host NAME]...\n"
     L"  tavrin-asp run PAGE.asp [--method POST] [--body FILE] [--content-type TYPE]\n"
     L"                          [--query STRING] [--header NAME:VALUE]...\n";
 

@@ -6,13 +6,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
 
 // A page may leave this much of its body unread and the connection still
-// carries on (the rest is read and dropped); more, and it is closed.
+// carries on (the rest is read and dropped within kDrainMs); more, or a
+// client that does not send it in time, and the connection is closed.
 constexpr uint64_t kDrainLimit = 1 << 20;
+constexpr uint64_t kDrainMs = 3000;
 
 bool EndsWithInsensitive(const std::string& text, const char* tail)
 {
@@ -74,6 +77,9 @@ Resolved ResolveFile(const std::wstring& root, std::string& virtualPath, std::ws
     return Resolved::Missing;
 }
 
+// Sends the file with the length it had when the head was written: bytes
+// appended since are not sent, and a file that shrinks ends the connection
+// (false) rather than leave the client waiting for the promised rest.
 bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& virtualPath,
                     bool headOnly, bool keepAlive, uint64_t& sent)
 {
@@ -91,16 +97,28 @@ bool SendStaticFile(SOCKET socket, const std::wstring& path, const std::string& 
     if (headOnly)
         return true;
     std::string chunk(1 << 16, '\0');
-    for (;;) {
+    for (auto left = static_cast<uint64_t>(size.QuadPart); left > 0;) {
+        const auto wanted = static_cast<DWORD>(std::min<uint64_t>(chunk.size(), left));
         DWORD got = 0;
-        if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+        if (!ReadFile(file.Get(), chunk.data(), wanted, &got, nullptr) || got == 0)
             return false;
-        if (got == 0)
-            return true;
         if (!SendAll(socket, chunk.data(), got))
             return false;
         sent += got;
+        left -= got;
     }
+    return true;
+}
+
+// The name of a Host value without its port; an IPv6 address keeps its
+// brackets ("[::1]:8080" gives "[::1]").
+std::string HostName(const std::string& host)
+{
+    const size_t colon = host.rfind(':');
+    const size_t bracket = host.rfind(']');
+    if (colon == std::string::npos || (bracket != std::string::npos && bracket > colon))
+        return host;
+    return host.substr(0, colon);
 }
 
 // Runs a page with the connection's streams, the watchdog informed.
@@ -116,7 +134,7 @@ PageOutcome ServePage(Job& job, HandlerContext& context, const std::string& virt
     request.contentLength = framing.contentLength;
     request.remoteAddress = connection.peer;
     const std::string* host = job.head.Find("Host");
-    request.serverName = host ? host->substr(0, host->rfind(':')) : context.options.bind;
+    request.serverName = host ? HostName(*host) : context.options.bind;
     request.serverPort = context.options.port;
     request.keepAlive = framing.keepAlive;
     request.body = &body;
@@ -185,6 +203,11 @@ bool ServeRequest(Job& job, HandlerContext& context)
         CloseGracefully(connection.socket);
         return false;
     }
+    if (!context.allowedHosts.Allows(job.head.Find("Host"))) {
+        answer(400, "The host name is not served here (see --allow-host).", false);
+        CloseGracefully(connection.socket);
+        return false;
+    }
     std::string virtualPath = job.head.path;
     std::wstring file;
     const bool bodyless = framing.contentLength == 0;
@@ -229,7 +252,7 @@ bool ServeRequest(Job& job, HandlerContext& context)
         if (context.worker.abandoned)
             return false;
     }
-    const bool carryOn = outcome.keepAlive && body.Drain(kDrainLimit);
+    const bool carryOn = outcome.keepAlive && body.Drain(kDrainLimit, GetTickCount64() + kDrainMs);
     entry.status = outcome.status;
     entry.requestBytes = body.Received();
     entry.responseBytes = outcome.responseBytes;

@@ -2,12 +2,14 @@
 // a static file, or an ASP page; writes the log line.
 #pragma once
 
+#include "core/AllowedHosts.h"
 #include "program/HttpServer.h"
 #include "program/Worker.h"
 
 struct HandlerContext
 {
     const ServeOptions& options;
+    const AllowedHosts& allowedHosts;
     SiteState* site;
     Recorder* recorder; // null: no recording
     Worker& worker;

@@ -8,6 +8,7 @@
 #include "program/RunCommand.h"
 #include "asp/CodePageText.h"
 #include "asp/PageRun.h"
+#include "core/RequestLimits.h"
 #include "program/ConsoleText.h"
 
 #include "util/Handles.h"
@@ -205,6 +206,12 @@ int RunWithOptions(const RunOptions& options)
             return 2;
         }
         bodyLength = static_cast<uint64_t>(size.QuadPart);
+        if (bodyLength > LargestRequestBytes()) {
+            WriteText(true, L"tavrin-asp run: " + options.bodyFile + L" is larger than " +
+                                std::to_wstring(LargestRequestBytes()) +
+                                L" bytes, the largest body this build can take\n");
+            return 2;
+        }
     }
     const std::string utf8Name = NarrowText(fileName, CP_UTF8);
     const HttpHead head = BuildHead(options, utf8Name, bodyLength, !options.bodyFile.empty());

@@ -1,6 +1,8 @@
 // "tavrin-asp serve": reads the options, starts Winsock and the server.
 #include "program/ServeCommand.h"
 
+#include "core/AllowedHosts.h"
+#include "core/RequestLimits.h"
 #include "program/ConsoleText.h"
 #include "program/HttpServer.h"
 #include "program/Supervisor.h"
@@ -40,10 +42,37 @@ std::wstring FullPath(const std::wstring& path)
     return full;
 }
 
+// 127.0.0.0/8, written as inet_pton reads it.
+bool IsLoopback(const std::string& address)
+{
+    in_addr parsed = {};
+    return inet_pton(AF_INET, address.c_str(), &parsed) == 1 && (ntohl(parsed.s_addr) >> 24) == 127;
+}
+
 bool IsFolder(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A body over LargestRequestBytes() could not be counted by a page (a LONG)
+// or held in memory (a size_t) on this platform; a bind address other than
+// loopback is reached under names the Host check must be told.
+bool CheckLimits(const ServeOptions& options, std::wstring& problem)
+{
+    if (options.maxRequestBytes > LargestRequestBytes()) {
+        problem = L"--max-request-bytes " + std::to_wstring(options.maxRequestBytes) +
+                  L" is more than this build can take (" + std::to_wstring(LargestRequestBytes()) +
+                  L" bytes)";
+        return false;
+    }
+    if (!IsLoopback(options.bind) && options.allowedHosts.empty()) {
+        problem = L"--bind " + std::wstring(options.bind.begin(), options.bind.end()) +
+                  L" is not a loopback address: name the host names it is reached by with "
+                  L"--allow-host NAME";
+        return false;
+    }
+    return true;
 }
 
 // Fills options from the arguments after "serve"; false on a usage error.
@@ -68,6 +97,8 @@ bool ParseOptions(int argc, wchar_t** argv, ServeOptions& options, std::wstring&
             options.bind = Narrow(value);
         else if (arg == L"--max-request-bytes" && ReadNumber(value, 0, UINT64_MAX, number))
             options.maxRequestBytes = number;
+        else if (arg == L"--allow-host" && AllowedHosts::IsPlausibleName(Narrow(value)))
+            options.allowedHosts.push_back(Narrow(value));
         else if (arg == L"--threads" && ReadNumber(value, 1, 256, number))
             options.threads = static_cast<int>(number);
         else if (arg == L"--script-timeout" && ReadNumber(value, 1, 86400, number))
@@ -79,7 +110,7 @@ bool ParseOptions(int argc, wchar_t** argv, ServeOptions& options, std::wstring&
     }
     if (options.root.empty())
         return problem = L"no folder to serve", false;
-    return true;
+    return CheckLimits(options, problem);
 }
 
 } // namespace

@@ -33,17 +33,30 @@ bool SetBlocking(SOCKET socket, bool blocking)
     return ioctlsocket(socket, FIONBIO, &nonBlocking) == 0;
 }
 
+bool WaitReadable(SOCKET socket, uint64_t deadlineTick)
+{
+    const uint64_t now = GetTickCount64();
+    if (now >= deadlineTick)
+        return false;
+    const uint64_t wait = deadlineTick - now;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket, &readable);
+    timeval timeout = {static_cast<long>(wait / 1000), static_cast<long>(wait % 1000 * 1000)};
+    return select(0, &readable, nullptr, nullptr, &timeout) > 0;
+}
+
 void CloseGracefully(SocketHolder& socket)
 {
     if (!socket)
         return;
     shutdown(socket.Get(), SD_SEND);
-    // Up to a second and 1 MiB of what the peer still sends, discarded.
-    DWORD timeout = 1000;
-    setsockopt(socket.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
-               sizeof timeout);
+    // At most 1 MiB of what the peer still sends, discarded, within one
+    // overall deadline: a client that trickles a byte now and then must not
+    // hold the worker.
+    const uint64_t deadline = GetTickCount64() + kCloseLingerMs;
     char sink[16384];
-    for (int total = 0; total < (1 << 20);) {
+    for (int total = 0; total < (1 << 20) && WaitReadable(socket.Get(), deadline);) {
         const int got = recv(socket.Get(), sink, sizeof sink, 0);
         if (got <= 0)
             break;

@@ -12,6 +12,7 @@
 
 #include "util/Handles.h"
 
+#include <cstdint>
 #include <string>
 
 struct SocketTraits
@@ -39,9 +40,13 @@ private:
 bool SendAll(SOCKET socket, const void* bytes, size_t count);
 // Switches a socket between blocking and non-blocking mode.
 bool SetBlocking(SOCKET socket, bool blocking);
-// Closes the sending side and reads what the peer still sends for a moment,
-// so that a response is not lost to a reset when the peer's body was not
-// read; then closes.
+// Waits until the socket has something to read (or the peer closed) or
+// GetTickCount64() reaches deadlineTick; true when it is readable.
+bool WaitReadable(SOCKET socket, uint64_t deadlineTick);
+// Closes the sending side and reads what the peer still sends for at most
+// kCloseLingerMs in all (however slowly it sends), so that a response is not
+// lost to a reset when the peer's body was not read; then closes.
 void CloseGracefully(SocketHolder& socket);
+constexpr uint64_t kCloseLingerMs = 1000;
 // "127.0.0.1" for an IPv4 peer.
 std::string AddressText(const sockaddr_in& address);
