@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine64 wine64-tools wine32
   chromium fonts-wqy-microhei
+  wixl msitools osslsigncode openssl
 )
 # Node.js from some sources brings its own npm and conflicts with Debian's
 # npm package: ask for that one only where there is no npm.

@@ -7,7 +7,9 @@
 #   native    the platform-neutral core and its tests, ASan + UBSan (g++)
 #   bench     the benchmarks, optimised (g++)
 #   fuzz      the libFuzzer targets (clang)
-# With no argument, all five.
+# With no configuration, all five. `--target NAME` (repeatable, before the
+# configurations) builds only the named CMake targets and what they need in
+# each configuration, instead of everything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -34,13 +36,18 @@ build_one() {
             -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIN_TESTS=OFF -DTAVRIN_FUZZ=ON || return ;;
     *) echo "build: unknown configuration $1" >&2; return 2 ;;
   esac
-  echo "== build $1" >&2
-  cmake --build "build/$1" -- -k 0 | { grep -v -E '^\[[0-9]+/[0-9]+\] ' || true; }
+  echo "== build $1${targets[*]:+ (${targets[*]})}" >&2
+  cmake --build "build/$1" ${targets[@]:+--target "${targets[@]}"} -- -k 0 | { grep -v -E '^\[[0-9]+/[0-9]+\] ' || true; }
   local status=${PIPESTATUS[0]}
   [[ $status -eq 0 ]] || echo "== build $1 FAILED" >&2
   return "$status"
 }
 
+targets=()
+while [[ ${1:-} == --target ]]; do
+  targets+=("${2:?build: --target needs a name}")
+  shift 2
+done
 configs=("$@")
 [[ ${#configs[@]} -eq 0 ]] && configs=(native x64 x86 bench fuzz)
 status=0

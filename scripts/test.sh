@@ -3,8 +3,9 @@
 # (warnings are errors; a failed build fails the run), then runs the native
 # tests (ASan + UBSan), the x64 and x86 tests and test pages under Wine, the
 # fuzz smoke runs, the example pages in headless Chromium, the release
-# archive under Wine and the format check. Ends with one line "N passed, M
-# failed" over every suite, and exits non-zero when M is not 0.
+# archive and the signed Windows Installer package under Wine and the format
+# check. Ends with one line "N passed, M failed" over every suite, and exits
+# non-zero when M is not 0.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -74,6 +75,19 @@ if bash tests/package/install.sh >&2; then
 else
   failed=$((failed + 1))
 fi
+
+# The signed release and its x64 Windows Installer package: signatures,
+# silent install, registration in both views, repair, upgrade, uninstall.
+# Its 32-bit half needs 32-bit programs; where they cannot run, the pass
+# counted here is the 64-bit half's, and the line below says so.
+echo "== check installer package" >&2
+if bash tests/package/msi.sh >&2; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+wine_can_run_x86 ||
+  echo "   installer package: 32-bit half NOT RUN (this machine runs no 32-bit programs)" >&2
 
 # Every C and C++ file is formatted by the checked-in .clang-format.
 echo "== check format" >&2

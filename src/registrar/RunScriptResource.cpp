@@ -4,13 +4,48 @@
 // registry.
 #include "registrar/RegObject.h"
 #include "registrar/RegScriptParser.h"
+#include "registrar/ScriptResource.h"
 #include "registrar/Win32Registry.h"
+#include "util/ErrorMacros.h"
 #include "util/Handles.h"
 #include "util/LastErrorStatus.h"
 #include "util/TextConversion.h"
 
 #include <new>
 #include <vector>
+
+HRESULT LoadScriptResourceText(HMODULE module, LPCWSTR resource, LPCWSTR type,
+                               std::vector<WCHAR>* text)
+{
+    if (!text)
+        return E_POINTER;
+    HRSRC found = FindResourceW(module, resource, type);
+    if (!found)
+        return LastErrorStatus();
+    HGLOBAL loaded = LoadResource(module, found);
+    if (!loaded)
+        return LastErrorStatus();
+    const DWORD size = SizeofResource(module, found);
+    if (size == 0)
+        return LastErrorStatus();
+    const auto* bytes = static_cast<const char*>(LockResource(loaded));
+    if (!bytes)
+        return LastErrorStatus();
+    if (size == 0xFFFFFFFFu || size > 0x7FFFFFFEu)
+        return E_OUTOFMEMORY;
+    try {
+        text->assign(static_cast<size_t>(size) + 1, 0);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    const int converted =
+        MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size), text->data(),
+                            static_cast<int>(size));
+    if (converted == 0)
+        return LastErrorStatus();
+    (*text)[static_cast<size_t>(converted)] = 0;
+    return S_OK;
+}
 
 namespace {
 
@@ -20,32 +55,8 @@ HRESULT RunResource(const CRegObject& registrar, LPCWSTR modulePath, LPCWSTR res
     ModuleHolder module(LoadLibraryExW(modulePath, nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module)
         return LastErrorStatus();
-    HRSRC found = FindResourceW(module.Get(), resource, type);
-    if (!found)
-        return LastErrorStatus();
-    HGLOBAL loaded = LoadResource(module.Get(), found);
-    if (!loaded)
-        return LastErrorStatus();
-    const DWORD size = SizeofResource(module.Get(), found);
-    if (size == 0)
-        return LastErrorStatus();
-    const auto* bytes = static_cast<const char*>(LockResource(loaded));
-    if (!bytes)
-        return LastErrorStatus();
-    if (size == 0xFFFFFFFFu || size > 0x7FFFFFFEu)
-        return E_OUTOFMEMORY;
     std::vector<WCHAR> text;
-    try {
-        text.resize(static_cast<size_t>(size) + 1);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-    const int converted =
-        MultiByteToWideChar(ConversionCodePage(), 0, bytes, static_cast<int>(size), text.data(),
-                            static_cast<int>(size));
-    if (converted == 0)
-        return LastErrorStatus();
-    text[static_cast<size_t>(converted)] = 0;
+    RETURN_IF_FAILED(LoadScriptResourceText(module.Get(), resource, type, &text));
     Win32Registry registry;
     CRegScriptParser parser(registrar, registry);
     try {

@@ -16,7 +16,9 @@ wine_out() { "$WINE" "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}
 # "cmd /c call PATH": a lone quoted path after /c loses its quotes if it holds parentheses; after call not.
 run_cmd() { wine_out cmd /c call "$(windows_path "$pkg/$1")"; }
 
-zip=$(bash "$root/scripts/package.sh") || { echo "FAIL: package.sh"; exit 1; }
+# The zip is the first line package.sh prints; the rest is read too, so that
+# package.sh never writes into a closed pipe.
+zip=$(bash "$root/scripts/package.sh" | sed -n 1p) && [[ -n $zip ]] || { echo "FAIL: package.sh"; exit 1; }
 rm -rf "$work" && mkdir -p "$pkg" && unzip -q "$root/$zip" -d "$pkg" || { echo "FAIL: unzip $zip"; exit 1; }
 for f in LICENSE.txt install.cmd uninstall.cmd examples/upload.asp; do [[ -f $pkg/$f ]] || fail "no $f"; done
 [[ -d $root/docs && ! -d $pkg/docs ]] && fail "the archive has no docs/"
