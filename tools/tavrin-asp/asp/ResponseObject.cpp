@@ -110,13 +110,48 @@ std::wstring HttpDateOf(DATE date)
     return std::wstring(text.begin(), text.end());
 }
 
-class WriteCookie : public AspObject<IWriteCookie>
+// The base of the objects that write the response head (Response and its
+// cookies): a value set after the page ended or after the head went out is
+// refused, and so is one that the head cannot carry.
+template <class Interface> class HeadWriter : public AspObject<Interface>
+{
+protected:
+    HeadWriter(const IID& iid, const MemberName* members, size_t memberCount,
+               std::shared_ptr<PageState> state)
+        : AspObject<Interface>(iid, members, memberCount, L"Response object"),
+          m_state(std::move(state))
+    {}
+
+    HRESULT CheckOpen()
+    {
+        return m_state->closed ? this->Fail(E_UNEXPECTED, kPageEndedText) : S_OK;
+    }
+    HRESULT CheckHead()
+    {
+        RETURN_IF_FAILED(CheckOpen());
+        return m_state->headSent ? this->Fail(E_FAIL, kHeadersSent) : S_OK;
+    }
+    // Sets target to value when the head is still open and may carry it; a
+    // refusal names property and leaves target as it was.
+    HRESULT SetHeadText(BSTR value, const wchar_t* property, std::wstring& target)
+    {
+        RETURN_IF_FAILED(CheckHead());
+        std::wstring text = BstrText(value);
+        if (!IsHeadText(text))
+            return this->Fail(E_INVALIDARG, HeadTextRefusal(property));
+        target = std::move(text);
+        return S_OK;
+    }
+
+    std::shared_ptr<PageState> m_state;
+};
+
+class WriteCookie : public HeadWriter<IWriteCookie>
 {
 public:
     WriteCookie(std::shared_ptr<PageState> state, std::shared_ptr<ResponseCookie> cookie)
-        : AspObject(IID_IWriteCookie, kCookieMembers, std::size(kCookieMembers),
-                    L"Response object"),
-          m_state(std::move(state)), m_cookie(std::move(cookie))
+        : HeadWriter(IID_IWriteCookie, kCookieMembers, std::size(kCookieMembers), std::move(state)),
+          m_cookie(std::move(cookie))
     {}
 
     // With a key, the value becomes one of the cookie's "key=value" pairs.
@@ -146,21 +181,11 @@ public:
     }
     STDMETHODIMP put_Domain(BSTR domain) override
     {
-        RETURN_IF_FAILED(CheckHead());
-        std::wstring text = BstrText(domain);
-        if (!IsHeadText(text))
-            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Cookies: Domain"));
-        m_cookie->domain = std::move(text);
-        return S_OK;
+        return SetHeadText(domain, L"Response.Cookies: Domain", m_cookie->domain);
     }
     STDMETHODIMP put_Path(BSTR path) override
     {
-        RETURN_IF_FAILED(CheckHead());
-        std::wstring text = BstrText(path);
-        if (!IsHeadText(text))
-            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Cookies: Path"));
-        m_cookie->path = std::move(text);
-        return S_OK;
+        return SetHeadText(path, L"Response.Cookies: Path", m_cookie->path);
     }
     STDMETHODIMP put_Secure(VARIANT_BOOL secure) override
     {
@@ -217,23 +242,14 @@ protected:
     }
 
 private:
-    HRESULT CheckHead()
-    {
-        if (m_state->closed)
-            return Fail(E_UNEXPECTED, kPageEndedText);
-        return m_state->headSent ? Fail(E_FAIL, kHeadersSent) : S_OK;
-    }
-
-    std::shared_ptr<PageState> m_state;
     std::shared_ptr<ResponseCookie> m_cookie;
 };
 
-class ResponseObject : public AspObject<IResponse>
+class ResponseObject : public HeadWriter<IResponse>
 {
 public:
     explicit ResponseObject(std::shared_ptr<PageState> state)
-        : AspObject(IID_IResponse, kMembers, std::size(kMembers), L"Response object"),
-          m_state(std::move(state))
+        : HeadWriter(IID_IResponse, kMembers, std::size(kMembers), std::move(state))
     {}
 
     STDMETHODIMP get_Buffer(VARIANT_BOOL* buffering) override
@@ -252,12 +268,7 @@ public:
     STDMETHODIMP get_ContentType(BSTR* type) override { return Copy(m_state->contentType, type); }
     STDMETHODIMP put_ContentType(BSTR type) override
     {
-        RETURN_IF_FAILED(CheckHead());
-        std::wstring text = BstrText(type);
-        if (!IsHeadText(text))
-            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.ContentType"));
-        m_state->contentType = std::move(text);
-        return S_OK;
+        return SetHeadText(type, L"Response.ContentType", m_state->contentType);
     }
     STDMETHODIMP get_Expires(VARIANT* minutes) override
     {
@@ -406,12 +417,7 @@ public:
     STDMETHODIMP get_CharSet(BSTR* charset) override { return Copy(m_state->charset, charset); }
     STDMETHODIMP put_CharSet(BSTR charset) override
     {
-        RETURN_IF_FAILED(CheckHead());
-        std::wstring text = BstrText(charset);
-        if (!IsHeadText(text))
-            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.Charset"));
-        m_state->charset = std::move(text);
-        return S_OK;
+        return SetHeadText(charset, L"Response.Charset", m_state->charset);
     }
     STDMETHODIMP Pics(BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP get_CacheControl(BSTR* value) override
@@ -420,24 +426,13 @@ public:
     }
     STDMETHODIMP put_CacheControl(BSTR value) override
     {
-        RETURN_IF_FAILED(CheckHead());
-        std::wstring text = BstrText(value);
-        if (!IsHeadText(text))
-            return Fail(E_INVALIDARG, HeadTextRefusal(L"Response.CacheControl"));
-        m_state->cacheControl = std::move(text);
-        return S_OK;
+        return SetHeadText(value, L"Response.CacheControl", m_state->cacheControl);
     }
 
 protected:
     HRESULT Call(DISPID id, WORD, const CallArgs& args, VARIANT* result) override;
 
 private:
-    HRESULT CheckOpen() { return m_state->closed ? Fail(E_UNEXPECTED, kPageEndedText) : S_OK; }
-    HRESULT CheckHead()
-    {
-        RETURN_IF_FAILED(CheckOpen());
-        return m_state->headSent ? Fail(E_FAIL, kHeadersSent) : S_OK;
-    }
     static HRESULT Copy(const std::wstring& text, BSTR* out)
     {
         if (!out)
@@ -448,8 +443,6 @@ private:
 
     HRESULT TextMember(DISPID id, const CallArgs& args, VARIANT* result);
     HRESULT Cookie(const CallArgs& args, VARIANT* result);
-
-    std::shared_ptr<PageState> m_state;
 };
 
 HRESULT ResponseObject::Call(DISPID id, WORD, const CallArgs& args, VARIANT* result)

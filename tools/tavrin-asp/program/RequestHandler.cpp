@@ -5,7 +5,6 @@
 #include "core/ErrorPage.h"
 #include "core/HttpHead.h"
 #include "core/RequestPath.h"
-#include "core/UrlCoding.h"
 
 #include <windows.h>
 
@@ -282,8 +281,8 @@ bool ServeRequest(Job& job, HandlerContext& context)
         const std::string location =
             job.head.path + "/" + (job.head.query.empty() ? "" : "?" + job.head.query);
         const std::string response =
-            SimpleResponse(301, "The folder is at " + HtmlEncodeBytes(location) + ".",
-                           framing.keepAlive && bodyless, "Location: " + location + "\r\n");
+            SimpleResponse(301, "The folder is at " + location + ".", framing.keepAlive && bodyless,
+                           "Location: " + location + "\r\n");
         entry.status = 301;
         entry.responseBytes =
             SendAll(socket, response.data(), response.size()) ? response.size() : 0;
