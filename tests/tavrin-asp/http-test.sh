@@ -138,6 +138,14 @@ expect_status() {
   fi
 }
 
+# expect_not_found PATH...: each path answers 404.
+expect_not_found() {
+  local path
+  for path in "$@"; do
+    expect_equal "status of $path" 404 "$(status_of "$base$path")"
+  done
+}
+
 # fetch CURL-ARGUMENTS...: the response body into $page, its status into $status.
 fetch() {
   local out
@@ -243,9 +251,7 @@ path_escapes_are_not_found)
     /hello.txt.
     /CON
   )
-  for path in "${paths[@]}"; do
-    expect_equal "status of $path" 404 "$(status_of "$base$path")"
-  done
+  expect_not_found "${paths[@]}"
   expect_equal "static file beside them" "static text" "$(curl -s "$base/hello.txt")"
   ;;
 static_files_folders_and_keep_alive)
@@ -363,9 +369,7 @@ hidden_and_unknown_files_are_not_found)
     /data.bin
     /notes
   )
-  for path in "${paths[@]}"; do
-    expect_equal "status of $path" 404 "$(status_of "$base$path")"
-  done
+  expect_not_found "${paths[@]}"
   expect_equal "a known type beside them" "static text" "$(curl -s "$base/HELLO.TXT")"
   ;;
 folder_redirect_encodes_the_request)
