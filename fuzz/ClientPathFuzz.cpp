@@ -46,16 +46,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t baseLength = Length(baseName);
     const size_t extensionLength = Length(extension);
     if (!split) {
-        Check(baseLength == 0 && extensionLength == 0);
+        Check(baseLength == 0);
+        Check(extensionLength == 0);
         return 0;
     }
-    Check(baseLength < kClientPathPartUnits && extensionLength < kClientPathPartUnits);
+    Check(baseLength < kClientPathPartUnits);
+    Check(extensionLength < kClientPathPartUnits);
     const size_t nameLength = baseLength + extensionLength;
     Check(nameLength <= textLength);
     const WCHAR* name = text.data() + textLength - nameLength;
     Check(std::memcmp(name, baseName, baseLength * sizeof(WCHAR)) == 0);
     Check(std::memcmp(name + baseLength, extension, extensionLength * sizeof(WCHAR)) == 0);
-    Check(!HasSeparator(baseName, baseLength) && !HasSeparator(extension, extensionLength));
+    Check(!HasSeparator(baseName, baseLength));
+    Check(!HasSeparator(extension, extensionLength));
     if (extensionLength > 0) {
         Check(extension[0] == '.');
         for (size_t i = 1; i < extensionLength; ++i)

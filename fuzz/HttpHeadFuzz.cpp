@@ -28,7 +28,9 @@ void CheckMappedPath(const std::string& path)
     for (size_t start = 0; start < relative.size();) {
         const size_t slash = std::min(relative.find('/', start), relative.size());
         const std::string segment = relative.substr(start, slash - start);
-        Check(!segment.empty() && segment != "." && segment != "..");
+        Check(!segment.empty());
+        Check(segment != ".");
+        Check(segment != "..");
         start = slash + 1;
     }
 }
@@ -66,12 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckMappedPath(std::string(bytes.substr(0, 4096)));
         return 0;
     }
-    Check(length <= size && length <= kMaxHeadBytes && head.path.size() <= head.target.size());
-    Check(ParseHttpHead(bytes.substr(0, length), again, againLength) == HeadParse::Complete &&
-          againLength == length);
+    Check(length <= size);
+    Check(length <= kMaxHeadBytes);
+    Check(head.path.size() <= head.target.size());
+    Check(ParseHttpHead(bytes.substr(0, length), again, againLength) == HeadParse::Complete);
+    Check(againLength == length);
     const RequestFraming framing = DecideFraming(head, 1 << 20);
-    Check(framing.refusal ? !framing.keepAlive && framing.contentLength == 0
-                          : framing.contentLength <= (1 << 20));
+    if (framing.refusal) {
+        Check(!framing.keepAlive);
+        Check(framing.contentLength == 0);
+    } else {
+        Check(framing.contentLength <= (1 << 20));
+    }
     CheckMappedPath(head.path);
     return 0;
 }

@@ -26,13 +26,16 @@ void CheckPage(const CompiledPage& page, bool inputWritesBlocks)
     // Every line, the last one included, ends with CR LF; no other CR or LF.
     for (size_t start = 0; start < script.size(); ++lines) {
         const size_t end = script.find("\r\n", start);
-        Check(end != std::string::npos && script.find_first_of("\r\n", start) == end);
+        Check(end != std::string::npos);
+        Check(script.find_first_of("\r\n", start) == end);
         writes += script.compare(start, write.size(), write) == 0;
         start = end + 2;
     }
     Check(lines == page.lines.size());
-    for (const LineOrigin& origin : page.lines)
-        Check(origin.file < page.files.size() && origin.line >= 1);
+    for (const LineOrigin& origin : page.lines) {
+        Check(origin.file < page.files.size());
+        Check(origin.line >= 1);
+    }
     for (const std::string& block : page.blocks)
         Check(!block.empty());
     Check(inputWritesBlocks || writes == page.blocks.size());
@@ -63,7 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CompiledPage page;
     PageCompileError error;
     if (!CompilePage("/p.asp", loader, page, error)) {
-        Check(!error.message.empty() && error.file < page.files.size() && error.line >= 1);
+        Check(!error.message.empty());
+        Check(error.file < page.files.size());
+        Check(error.line >= 1);
         return 0;
     }
     CheckPage(page, input.find("WriteBlock") != std::string_view::npos);

@@ -48,18 +48,26 @@ SplitResult SplitUnder(const uint8_t* data, int32_t size, int32_t pageCode,
     split.result = result;
     if (FAILED(result)) {
         Check(result == DISP_E_EXCEPTION);
-        Check(!body.HasBody() && body.BodyLength() == 0 && body.Fields().GetSize() == 0);
-        Check(body.Cursor() == 0 && body.DelimiterLength() == 0);
+        Check(!body.HasBody());
+        Check(body.BodyLength() == 0);
+        Check(body.Fields().GetSize() == 0);
+        Check(body.Cursor() == 0);
+        Check(body.DelimiterLength() == 0);
         return split;
     }
     split.cursor = body.Cursor();
-    Check(result == 1 && body.DelimiterLength() == 0);
-    Check(body.Cursor() >= 0 && body.Cursor() <= size);
+    Check(result == 1);
+    Check(body.DelimiterLength() == 0);
+    Check(body.Cursor() >= 0);
+    Check(body.Cursor() <= size);
     const uint8_t* previousEnd = begin;
     for (int32_t i = 0; i < body.Fields().GetSize(); ++i) {
         const CAspUploadFormField& field = *body.Fields().ElementAt(i);
-        Check(field.size >= 0 && field.data >= previousEnd && field.data < end);
-        Check(field.size < end - field.data && field.data[field.size] == 0);
+        Check(field.size >= 0);
+        Check(field.data >= previousEnd);
+        Check(field.data < end);
+        Check(field.size < end - field.data);
+        Check(field.data[field.size] == 0);
         previousEnd = field.data + field.size + 1;
         split.records.push_back(static_cast<int32_t>(field.data - begin));
         split.records.push_back(field.size);
@@ -123,7 +131,8 @@ void ScanContent(const uint8_t* data, int32_t size)
     Check(body.AllocBody(length) == S_OK);
     body.AppendBody(text.data(), length);
     CUploadBody::SplitStep step = CUploadBody::SplitStep::kEnd;
-    Check(body.FindFirstDelimiter(step) == S_OK && step == CUploadBody::SplitStep::kPartFollows);
+    Check(body.FindFirstDelimiter(step) == S_OK);
+    Check(step == CUploadBody::SplitStep::kPartFollows);
     const int32_t start = body.Cursor();
     const ReferenceContent expected =
         ReferenceScan(text.data(), length, start, reinterpret_cast<const uint8_t*>("XY--"), 2);
@@ -136,7 +145,8 @@ void ScanContent(const uint8_t* data, int32_t size)
     Check(result == S_OK);
     Check(step ==
           (expected.closing ? CUploadBody::SplitStep::kEnd : CUploadBody::SplitStep::kPartFollows));
-    Check(record.size == expected.size && record.data == body.BodyData() + start);
+    Check(record.size == expected.size);
+    Check(record.data == body.BodyData() + start);
     Check(body.Cursor() == expected.cursor);
 }
 

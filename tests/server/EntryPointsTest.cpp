@@ -92,7 +92,9 @@ TEST_F(EntryPoints, EachClassHasOneClassObject)
     ComPtr<IClassFactory> first = m_library.Factory(CLSID_Upload);
     ComPtr<IClassFactory> second = m_library.Factory(CLSID_Upload);
     ComPtr<IClassFactory> other = m_library.Factory(CLSID_UploadFile);
-    ASSERT_TRUE(first && second && other);
+    ASSERT_TRUE(first) << "no class object for Upload";
+    ASSERT_TRUE(second) << "no class object for Upload the second time";
+    ASSERT_TRUE(other) << "no class object for UploadFile";
     EXPECT_EQ(first.Get(), second.Get());
     EXPECT_NE(first.Get(), other.Get());
 }

@@ -259,9 +259,12 @@ TEST_P(BodySplitter, MalformedBodiesFailAndLeaveNothing)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         EXPECT_EQ(DISP_E_EXCEPTION, Split(row.body));
-        EXPECT_TRUE(Count() == 0 && !m_body.HasBody() && m_body.BodyLength() == 0 &&
-                    m_body.Cursor() == 0 && m_body.DelimiterLength() == 0)
-            << "nothing is left behind";
+        // Nothing is left behind.
+        EXPECT_EQ(0, Count());
+        EXPECT_FALSE(m_body.HasBody());
+        EXPECT_EQ(0, m_body.BodyLength());
+        EXPECT_EQ(0, m_body.Cursor());
+        EXPECT_EQ(0, m_body.DelimiterLength());
     }
 }
 
