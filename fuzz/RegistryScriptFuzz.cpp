@@ -2,9 +2,9 @@
 // the in-memory registry: registration, then unregistration of the same
 // text on the registry it left. Each byte is one character. Every run must
 // end with a status and with every opened key closed.
+#include "registrar/MemoryRegistry.h"
 #include "registrar/RegObject.h"
 #include "registrar/RegScriptParser.h"
-#include "support/MemoryRegistry.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "registrar/RegScriptParser.h"
 #include "ScriptTestText.h"
+#include "registrar/MemoryRegistry.h"
 #include "registrar/RegObject.h"
-#include "support/MemoryRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "ScriptTestText.h"
+#include "registrar/MemoryRegistry.h"
 #include "registrar/RegObject.h"
 #include "registrar/RegScriptParser.h"
 #include "registrar/ScriptBuffer.h"
-#include "support/MemoryRegistry.h"
 
 #include <gtest/gtest.h>
 

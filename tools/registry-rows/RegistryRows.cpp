@@ -3,7 +3,7 @@
 // repairs and removes the registration itself instead of calling
 // DllRegisterServer. The rows come from the same data that DllRegisterServer
 // uses: the registry scripts in the DLL's resources, run by the library's
-// own interpreter over a recording registry, and the DLL's type library,
+// own interpreter over a registry kept in memory, and the DLL's type library,
 // read as RegisterTypeLib reads it. The DLLs are only mapped as data, so one
 // x64 run serves both architectures.
 //
@@ -17,8 +17,7 @@
 // library's title, FLAGS, HELPDIR) is left to that DLL's component: HELPDIR
 // names the first DLL's folder, as after regsvr32 of the later DLL and then
 // of the first.
-#include "RecordingRegistry.h"
-
+#include "registrar/MemoryRegistry.h"
 #include "registrar/RegObject.h"
 #include "registrar/RegScriptParser.h"
 #include "registrar/ScriptResource.h"
@@ -37,6 +36,18 @@
 #include <vector>
 
 namespace {
+
+// wchar_t is UTF-16 on Windows: the memory registry's names convert unit by
+// unit.
+std::u16string Utf16(const std::wstring& text)
+{
+    return std::u16string(text.begin(), text.end());
+}
+
+std::wstring Wide(const std::u16string& text)
+{
+    return std::wstring(text.begin(), text.end());
+}
 
 // Stand-ins for the module's path and folder while rows are recorded;
 // characters of the private use area never occur in a script or a type
@@ -102,7 +113,7 @@ BOOL CALLBACK CollectScriptName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
     return TRUE;
 }
 
-void RecordScripts(const std::wstring& dll, RecordingRegistry& registry)
+void RecordScripts(const std::wstring& dll, MemoryRegistry& registry)
 {
     ModuleHolder module(LoadLibraryExW(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module)
@@ -132,7 +143,7 @@ void RecordScripts(const std::wstring& dll, RecordingRegistry& registry)
 // What RegisterTypeLib writes for the module's type library with the
 // module's folder as help folder: the library's key and, for every
 // dispatch or automation interface, its Interface key.
-void RecordTypeLib(const std::wstring& dll, RecordingRegistry& registry)
+void RecordTypeLib(const std::wstring& dll, MemoryRegistry& registry)
 {
     ComPtr<ITypeLib> typeLib;
     HRESULT hr = LoadTypeLibEx(dll.c_str(), REGKIND_NONE, typeLib.ReleaseAndGetAddressOf());
@@ -198,10 +209,11 @@ void RecordTypeLib(const std::wstring& dll, RecordingRegistry& registry)
         writes.push_back({base + L"\\TypeLib", L"Version", version});
     }
     for (const StringWrite& write : writes) {
-        const LONG error =
-            registry.WriteString(RegRoot::ClassesRoot, write.key, write.name, write.text);
-        if (error)
-            Fail(L"recording " + write.key + L" failed", HRESULT_FROM_WIN32(error));
+        MemoryRegistry::Value value;
+        value.type = kRegString;
+        const auto* bytes = reinterpret_cast<const BYTE*>(write.text.c_str());
+        value.data.assign(bytes, bytes + (write.text.size() + 1) * sizeof(wchar_t));
+        registry.SetPathValue(u"HKCR\\" + Utf16(write.key), Utf16(write.name), value);
     }
 }
 
@@ -241,7 +253,7 @@ std::wstring Formatted(const std::wstring& text, const std::wstring& id)
 }
 
 // A registry value as the Registry table's Value column spells it.
-std::wstring ValueText(const RecordingRegistry::Value& value, const std::wstring& id)
+std::wstring ValueText(const MemoryRegistry::Value& value, const std::wstring& id)
 {
     if (value.type == kRegDword && value.data.size() == 4) {
         DWORD number = 0;
@@ -265,23 +277,24 @@ std::wstring ValueText(const RecordingRegistry::Value& value, const std::wstring
 
 std::vector<Row> RowsOf(const Entry& entry)
 {
-    RecordingRegistry registry;
+    MemoryRegistry registry;
     RecordScripts(entry.dll, registry);
     RecordTypeLib(entry.dll, registry);
     std::vector<Row> rows;
-    const auto& keys = registry.Keys();
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const RecordingRegistry::Key& key = keys[i];
-        if (key.deleted)
-            continue;
+    registry.ForEachKey([&](const MemoryRegistry::KeyView& key) {
+        if (key.path.empty()) {
+            if (!key.values.empty())
+                Fail(L"a script writes a value on a root key");
+            return;
+        }
         const int root = RootNumber(key.root);
-        const std::wstring path = Formatted(key.path, entry.id);
-        for (const RecordingRegistry::Value& value : key.values)
+        const std::wstring path = Formatted(Wide(key.path), entry.id);
+        for (const auto& [name, value] : key.values)
             rows.push_back(
-                {root, path, Formatted(value.name, entry.id), ValueText(value, entry.id), true});
-        if (key.values.empty() && !registry.HasSubkeys(i))
+                {root, path, Formatted(Wide(name), entry.id), ValueText(*value, entry.id), true});
+        if (key.values.empty() && !key.hasSubkeys)
             rows.push_back({root, path, L"*", L"", false});
-    }
+    });
     return rows;
 }
 

@@ -1,5 +1,5 @@
 // The in-memory registry behind native tests and fuzzing.
-#include "support/MemoryRegistry.h"
+#include "registrar/MemoryRegistry.h"
 
 #include <algorithm>
 
@@ -210,12 +210,24 @@ bool MemoryRegistry::KeyExists(const std::u16string& path) const
     return FindPath(path) != nullptr;
 }
 
-void MemoryRegistry::CreatePath(const std::u16string& path)
+MemoryRegistry::Node& MemoryRegistry::MakePath(const std::u16string& path)
 {
     const auto parts = SplitPath(path);
     std::shared_ptr<Node> node = m_roots[RootIndex(parts[0]) % 7];
     for (size_t i = 1; i < parts.size(); ++i)
         node = Child(*node, parts[i]);
+    return *node;
+}
+
+void MemoryRegistry::CreatePath(const std::u16string& path)
+{
+    MakePath(path);
+}
+
+void MemoryRegistry::SetPathValue(const std::u16string& path, const std::u16string& name,
+                                  const Value& value)
+{
+    MakePath(path).values[name] = value;
 }
 
 const MemoryRegistry::Value* MemoryRegistry::FindValue(const std::u16string& path,
@@ -226,6 +238,34 @@ const MemoryRegistry::Value* MemoryRegistry::FindValue(const std::u16string& pat
         return nullptr;
     const auto value = node->values.find(name);
     return value == node->values.end() ? nullptr : &value->second;
+}
+
+void MemoryRegistry::VisitNode(const Node& node, KeyView& view,
+                               const std::function<void(const KeyView&)>& visit)
+{
+    view.values.clear();
+    for (const auto& [name, value] : node.values)
+        view.values.emplace_back(name, &value);
+    view.hasSubkeys = !node.children.empty();
+    visit(view);
+    const size_t length = view.path.size();
+    for (const auto& [name, child] : node.children) {
+        view.path.resize(length);
+        if (length > 0)
+            view.path += u'\\';
+        view.path += child->name;
+        VisitNode(*child, view, visit);
+    }
+    view.path.resize(length);
+}
+
+void MemoryRegistry::ForEachKey(const std::function<void(const KeyView&)>& visit) const
+{
+    for (size_t i = 0; i < 7; ++i) {
+        KeyView view;
+        view.root = static_cast<RegRoot>(i);
+        VisitNode(*m_roots[i], view, visit);
+    }
 }
 
 void MemoryRegistry::DumpNode(const Node& node, const std::u16string& path,

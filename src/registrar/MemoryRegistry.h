@@ -1,14 +1,16 @@
 // A registry kept in memory, with the behaviour of the real one where the
 // script interpreter can tell: names compare without regard to case, a key
 // with subkeys cannot be deleted, handles of a deleted key fail, and every
-// handle must be closed. Native tests and the fuzzer run scripts against it;
-// tests read back what was written and count the handles left open.
+// handle must be closed. Native tests and the fuzzer run scripts against it
+// (tests read back what was written and count the handles left open), and
+// registry-rows walks what registration would have written.
 #pragma once
 
 #include "registrar/RegistryAccess.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,6 +23,16 @@ public:
     {
         DWORD type = 0;
         std::vector<BYTE> data;
+    };
+
+    // A key below a root, as ForEachKey reports it.
+    struct KeyView
+    {
+        RegRoot root = RegRoot::ClassesRoot;
+        std::u16string path; // below the root, segments joined by a backslash
+        // Name ("" for the default value) and value, in name order.
+        std::vector<std::pair<std::u16string, const Value*>> values;
+        bool hasSubkeys = false;
     };
 
     MemoryRegistry();
@@ -40,12 +52,17 @@ public:
     // backslash, starting with the root's short name ("HKCR\Foo\Bar").
     bool KeyExists(const std::u16string& path) const;
     void CreatePath(const std::u16string& path);
+    // Creates the key at path as CreatePath does and sets one value there.
+    void SetPathValue(const std::u16string& path, const std::u16string& name, const Value& value);
     // Null when the key or value does not exist; an empty name is the
     // default value.
     const Value* FindValue(const std::u16string& path, const std::u16string& name) const;
     // Every key and value below the roots as sorted lines, for comparing
     // whole registries.
     std::vector<std::u16string> Dump() const;
+    // Calls visit for every key, the roots first (with an empty path), each
+    // key before its subkeys, siblings in name order.
+    void ForEachKey(const std::function<void(const KeyView&)>& visit) const;
     size_t OpenHandles() const { return m_handles.size(); }
     // Makes every later SetValue fail with `error` (0 lets them succeed).
     void FailWrites(LONG error) { m_failWrites = error; }
@@ -79,6 +96,10 @@ private:
     // The named subkey of parent, made when missing.
     static std::shared_ptr<Node> Child(Node& parent, const std::u16string& name);
     const Node* FindPath(const std::u16string& path) const;
+    // The node at path, made with every missing key on the way.
+    Node& MakePath(const std::u16string& path);
+    static void VisitNode(const Node& node, KeyView& view,
+                          const std::function<void(const KeyView&)>& visit);
     static void DumpNode(const Node& node, const std::u16string& path,
                          std::vector<std::u16string>* lines);
 
