@@ -48,6 +48,23 @@ template <typename OnPart> void ForEachPart(std::string_view text, char separato
     }
 }
 
+// The entity of a character that HTML reads as markup, or "" for any other.
+std::string_view MarkupEntity(unsigned c)
+{
+    switch (c) {
+    case '<':
+        return "&lt;";
+    case '>':
+        return "&gt;";
+    case '&':
+        return "&amp;";
+    case '"':
+        return "&quot;";
+    default:
+        return {};
+    }
+}
+
 } // namespace
 
 std::string UrlDecode(std::string_view text, bool plusIsSpace)
@@ -97,25 +114,13 @@ std::wstring HtmlEncode(std::wstring_view text)
     std::wstring encoded;
     encoded.reserve(text.size());
     for (wchar_t c : text) {
-        switch (c) {
-        case L'<':
-            encoded += L"&lt;";
-            break;
-        case L'>':
-            encoded += L"&gt;";
-            break;
-        case L'&':
-            encoded += L"&amp;";
-            break;
-        case L'"':
-            encoded += L"&quot;";
-            break;
-        default:
-            if (c >= 0xA0 && c <= 0xFF)
-                encoded += L"&#" + std::to_wstring(static_cast<unsigned>(c)) + L";";
-            else
-                encoded += c;
-        }
+        const std::string_view entity = MarkupEntity(c);
+        if (!entity.empty())
+            encoded.append(entity.begin(), entity.end());
+        else if (c >= 0xA0 && c <= 0xFF)
+            encoded += L"&#" + std::to_wstring(static_cast<unsigned>(c)) + L";";
+        else
+            encoded += c;
     }
     return encoded;
 }
@@ -125,22 +130,11 @@ std::string HtmlEncodeBytes(std::string_view bytes)
     std::string encoded;
     encoded.reserve(bytes.size());
     for (char c : bytes) {
-        switch (c) {
-        case '<':
-            encoded += "&lt;";
-            break;
-        case '>':
-            encoded += "&gt;";
-            break;
-        case '&':
-            encoded += "&amp;";
-            break;
-        case '"':
-            encoded += "&quot;";
-            break;
-        default:
+        const std::string_view entity = MarkupEntity(static_cast<unsigned char>(c));
+        if (!entity.empty())
+            encoded += entity;
+        else
             encoded += c;
-        }
     }
     return encoded;
 }
